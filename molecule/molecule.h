@@ -1,0 +1,157 @@
+// Atoms, bonds and molecules of the toolkit.
+//
+// Atoms and bonds are owned by their molecule and keep their address for the
+// molecule's lifetime, deleted ones included: a deleted atom is dropped from
+// iteration and lookup but its object stays valid (IsDeleted() is true), so a
+// stale reference never dangles. Indices are creation order and never reused.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "molecule/residue.h"
+#include "system/base.h"
+
+namespace Kamol {
+
+class KaMolBase;
+class KaBondBase;
+
+class KaAtomBase : public KaSystem::KaBase {
+public:
+    uint32_t GetIndex() const { return index_; }
+    uint32_t GetAtomicNum() const { return atomicNum_; }
+    void SetAtomicNum(uint32_t atomicNum);
+    const char* GetName() const { return name_.c_str(); }
+    const std::string& Name() const { return name_; }
+    void SetName(const std::string& name);
+
+    // The atom's bonds in the order they were made; the caller deletes the iterator.
+    KaSystem::KaIterBase<KaBondBase>* GetBonds() const;
+    const std::vector<KaBondBase*>& Bonds() const { return bonds_; }
+    KaMolBase& GetOwner() const { return *owner_; }
+    bool IsDeleted() const { return deleted_; }
+
+    KaAtomBase(KaMolBase& owner, uint32_t index, uint32_t atomicNum);
+
+protected:
+    void DataChanged(KaSystem::KaTag tag) override;
+
+private:
+    friend class KaMolBase;
+    KaMolBase* owner_;
+    uint32_t index_;
+    uint32_t atomicNum_;
+    bool deleted_ = false;
+    std::string name_;
+    std::vector<KaBondBase*> bonds_;
+};
+
+class KaBondBase : public KaSystem::KaBase {
+public:
+    KaBondBase(KaAtomBase& bgn, KaAtomBase& end, uint32_t order, uint32_t index)
+        : bgn_(&bgn), end_(&end), order_(order), index_(index) {}
+    KaAtomBase& GetBgn() const { return *bgn_; }
+    KaAtomBase& GetEnd() const { return *end_; }
+    uint32_t GetOrder() const { return order_; }
+    uint32_t GetIndex() const { return index_; }
+    bool IsDeleted() const { return deleted_; }
+    // The other atom of the bond, or null when `atom` is neither end.
+    KaAtomBase* GetNeighbour(const KaAtomBase& atom) const {
+        if (&atom == bgn_) return end_;
+        if (&atom == end_) return bgn_;
+        return nullptr;
+    }
+
+private:
+    friend class KaMolBase;
+    KaAtomBase* bgn_;
+    KaAtomBase* end_;
+    uint32_t order_;
+    uint32_t index_;
+    bool deleted_ = false;
+};
+
+// Per-index tables derived from the atoms, rebuilt lazily after any change of
+// the atom set, elements, names or residue records. Evaluation reads these
+// contiguous columns instead of chasing atom objects.
+struct KaAtomColumns {
+    std::vector<uint32_t> live;               // indices of live atoms, storage order
+    std::vector<const KaAtomBase*> atoms;     // by index; null for deleted atoms
+    std::vector<const KaResidue*> residues;   // by index; the default record when absent
+    std::vector<uint32_t> atomicNums;         // by index; 0 for deleted atoms
+};
+
+class KaMolBase : public KaSystem::KaBase {
+public:
+    KaMolBase() = default;
+    KaMolBase(const KaMolBase&) = delete;
+    KaMolBase& operator=(const KaMolBase&) = delete;
+    ~KaMolBase() override;
+
+    // A deep copy of the molecule: atoms, bonds, coordinates and data.
+    virtual KaMolBase* Clone() const = 0;
+
+    KaAtomBase& NewAtom(uint32_t atomicNum);
+    // Null when either atom is not a live atom of this molecule, or when
+    // both are the same atom.
+    KaBondBase* NewBond(KaAtomBase& a, KaAtomBase& b, uint32_t order = 1);
+    // Removes a live atom of this molecule with its bonds; false otherwise.
+    bool DeleteAtom(KaAtomBase& atom);
+
+    uint32_t NumAtoms() const { return numLive_; }
+    uint32_t NumBonds() const { return numLiveBonds_; }
+    // One past the largest index ever given out.
+    uint32_t IndexLimit() const { return static_cast<uint32_t>(atomTable_.size()); }
+
+    // Live atoms in storage order; the caller deletes the iterator.
+    KaSystem::KaIterBase<KaAtomBase>* GetAtoms() const;
+    KaSystem::KaIterBase<KaBondBase>* GetBondIter() const;
+    // The live atom with that index, or null.
+    KaAtomBase* GetAtom(uint32_t index) const;
+    bool Owns(const KaAtomBase& atom) const { return &atom.GetOwner() == this && !atom.IsDeleted(); }
+
+    // Coordinates from the table at the atom's index; (0, 0, 0) beyond it.
+    bool GetCoords(const KaAtomBase& atom, float xyz[3]) const;
+    bool SetCoords(const KaAtomBase& atom, const float xyz[3]);
+    // x, y, z per index; deleted atoms keep their last coordinates.
+    const std::vector<float>& CoordTable() const { return coords_; }
+
+    const std::string& GetTitle() const { return title_; }
+    void SetTitle(const std::string& title) { title_ = title; }
+
+    const KaAtomColumns& Columns() const;
+    // Raised by every change of atoms, bonds, elements, names or residues.
+    uint64_t StructureVersion() const { return structureVersion_; }
+    // Raised by every change of coordinates or of the atom set.
+    uint64_t CoordsVersion() const { return coordsVersion_; }
+    void NoteStructureChange() { ++structureVersion_; }
+
+protected:
+    void CopyInto(KaMolBase& target) const;
+
+private:
+    std::deque<KaAtomBase> atomStore_;
+    std::deque<KaBondBase> bondStore_;
+    std::vector<KaAtomBase*> atomTable_;  // by index, null when deleted
+    std::vector<KaBondBase*> bondTable_;  // by index, null when deleted
+    std::vector<float> coords_;
+    uint32_t numLive_ = 0;
+    uint32_t numLiveBonds_ = 0;
+    std::string title_;
+    uint64_t structureVersion_ = 1;
+    uint64_t coordsVersion_ = 1;
+    mutable KaAtomColumns columns_;
+    mutable uint64_t columnsVersion_ = 0;
+};
+
+// The toolkit's general molecule: an atom/bond graph with coordinates.
+class KaGraphMol : public KaMolBase {
+public:
+    KaGraphMol() = default;
+    KaMolBase* Clone() const override;
+};
+
+}  // namespace Kamol

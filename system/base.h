@@ -1,0 +1,156 @@
+// Common base of atoms, bonds and molecules: a lazily created generic data
+// store of typed items keyed by tags.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <typeinfo>
+#include <utility>
+#include <vector>
+
+namespace KaSystem {
+
+using KaTag = uint32_t;
+
+// Process-wide registry: every distinct name gets one id, stable for the life
+// of the process; a null name gives 0. Ids up to kLastPredefinedTag are the
+// toolkit's predefined tags.
+KaTag TagFromName(const char* name);
+constexpr KaTag kLastPredefinedTag = 63;
+
+// Sends the generic-data type-mismatch warning to the message handler.
+void ReportDataTypeMismatch();
+
+class KaBaseData {
+public:
+    KaBaseData(KaTag tag, const std::type_info& type) : tag_(tag), type_(&type) {}
+    virtual ~KaBaseData() = default;
+    KaTag GetTag() const { return tag_; }
+    // Type identity is the type_info, which compares equal across shared
+    // libraries (by name), unlike addresses of per-library statics.
+    bool HoldsType(const std::type_info& type) const { return *type_ == type; }
+    virtual KaBaseData* Clone() const = 0;
+
+private:
+    KaTag tag_;
+    const std::type_info* type_;
+};
+
+template <class T>
+class KaBaseDataT : public KaBaseData {
+public:
+    KaBaseDataT(KaTag tag, T value) : KaBaseData(tag, typeid(T)), value(std::move(value)) {}
+    KaBaseData* Clone() const override { return new KaBaseDataT<T>(GetTag(), value); }
+    T value;
+};
+
+// The data store proper: items in insertion order, at most one per tag.
+class KaBaseImpl {
+public:
+    KaBaseImpl() = default;
+    KaBaseImpl(const KaBaseImpl& other);
+    KaBaseData* Find(KaTag tag) const;
+    void Append(std::unique_ptr<KaBaseData> item) { items_.push_back(std::move(item)); }
+    bool Remove(KaTag tag);
+    size_t Size() const { return items_.size(); }
+
+private:
+    std::vector<std::unique_ptr<KaBaseData>> items_;
+};
+
+class KaBase {
+public:
+    KaBase() = default;
+    KaBase(const KaBase& other);
+    KaBase& operator=(const KaBase& other);
+    virtual ~KaBase();
+
+    bool HasData(KaTag tag) const { return impl_ && impl_->Find(tag) != nullptr; }
+
+    // The stored value, or null when there is no item with the tag; an item
+    // of another type sends the mismatch warning and also gives null.
+    template <class T>
+    const T* GetData(KaTag tag) const {
+        KaBaseData* item = impl_ ? impl_->Find(tag) : nullptr;
+        if (!item) return nullptr;
+        if (!item->HoldsType(typeid(T))) {
+            ReportDataTypeMismatch();
+            return nullptr;
+        }
+        return &static_cast<KaBaseDataT<T>*>(item)->value;
+    }
+
+    // Writes or overwrites the value; false (after the mismatch warning) when
+    // an item of another type holds the tag.
+    template <class T>
+    bool SetData(KaTag tag, T value) {
+        if (!impl_) impl_ = std::make_unique<KaBaseImpl>();
+        if (KaBaseData* item = impl_->Find(tag)) {
+            if (!item->HoldsType(typeid(T))) {
+                ReportDataTypeMismatch();
+                return false;
+            }
+            static_cast<KaBaseDataT<T>*>(item)->value = std::move(value);
+        } else {
+            impl_->Append(std::make_unique<KaBaseDataT<T>>(tag, std::move(value)));
+        }
+        DataChanged(tag);
+        return true;
+    }
+
+    bool RemoveData(KaTag tag);
+
+protected:
+    // Called after every successful write; lets owners track changes that
+    // invalidate derived tables.
+    virtual void DataChanged(KaTag) {}
+
+private:
+    std::unique_ptr<KaBaseImpl> impl_;
+};
+
+// The toolkit's polymorphic iterator; whoever obtains one deletes it.
+template <class T>
+class KaIterBase {
+public:
+    virtual ~KaIterBase() = default;
+    virtual bool IsValid() const = 0;
+    virtual T& Current() const = 0;
+    virtual void Next() = 0;
+};
+
+// Iterator over a vector of pointers, skipping null entries.
+template <class T>
+class KaPtrVectorIter : public KaIterBase<T> {
+public:
+    explicit KaPtrVectorIter(const std::vector<T*>& items) : items_(items) { Skip(); }
+    bool IsValid() const override { return pos_ < items_.size(); }
+    T& Current() const override { return *items_[pos_]; }
+    void Next() override {
+        ++pos_;
+        Skip();
+    }
+
+private:
+    void Skip() {
+        while (pos_ < items_.size() && items_[pos_] == nullptr) ++pos_;
+    }
+    const std::vector<T*>& items_;
+    size_t pos_ = 0;
+};
+
+// Functor interfaces of the toolkit.
+template <class Arg, class Result, int NArgs, int Kind>
+class KaUnaryFunction {
+public:
+    virtual ~KaUnaryFunction() = default;
+    virtual Result operator()(const Arg& arg) const = 0;
+};
+
+template <class Arg>
+class KaUnaryPredicate : public KaUnaryFunction<Arg, bool, 1, 1> {
+public:
+    virtual KaUnaryPredicate* Clone() const = 0;
+};
+
+}  // namespace KaSystem
