@@ -172,15 +172,17 @@ public:
 
 // ---- numeric predicates ----------------------------------------------------
 
-#define KASEL_NUMERIC_PREDICATE(Class, T)                                                   \
-    class Class : public Predicate {                                                        \
-    public:                                                                                 \
-        Class(T low, T high) : low(low), high(high), comparison(Range) {}                   \
-        Class(T value, int32_t comparison) : low(value), high(0), comparison(comparison) {} \
-        KASEL_PREDICATE_OPERATIONS                                                          \
-        const T low;                                                                        \
-        const T high;                                                                       \
-        const int32_t comparison;                                                           \
+// The (value, comparison) constructor takes the enumeration so that it stays
+// distinct from (low, high) when T is itself a 32-bit signed integer.
+#define KASEL_NUMERIC_PREDICATE(Class, T)                                                      \
+    class Class : public Predicate {                                                           \
+    public:                                                                                    \
+        Class(T low, T high) : low(low), high(high), comparison(Range) {}                      \
+        Class(T value, Comparison comparison) : low(value), high(0), comparison(comparison) {} \
+        KASEL_PREDICATE_OPERATIONS                                                             \
+        const T low;                                                                           \
+        const T high;                                                                          \
+        const int32_t comparison;                                                              \
     };
 
 KASEL_NUMERIC_PREDICATE(ResiPredicate, int32_t)
