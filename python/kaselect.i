@@ -1,0 +1,18 @@
+// The _kaselect extension module: selections, evaluation and residue selectors.
+%module(package="kaselect") kaselect
+
+%{
+#include "selection/selection.h"
+#include "selection/version.h"
+%}
+
+%include <std_except.i>
+%include <std_string.i>
+
+%include "kaselect_errors.i"
+
+#define KASELECT_VERSION_MAJOR 1
+#define KASELECT_VERSION_MINOR 3
+#define KASELECT_VERSION_PATCH 2
+
+%include "kaselect_selection.i"

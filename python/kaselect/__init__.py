@@ -1,0 +1,7 @@
+"""kaselect: fast atom selections for molecular structures.
+
+Every proxy class, function and constant of the extension module ``_kaselect``
+is available here (``kaselect._kaselect`` is the extension itself).
+"""
+from .kaselect import *  # noqa: F401,F403
+from . import _kaselect  # noqa: F401

@@ -1,0 +1,1 @@
+"""The toolkit's Python modules: molecules (lumora.kamol) and grids (lumora.kagrid)."""
