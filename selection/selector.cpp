@@ -1,0 +1,187 @@
+#include "selection/selector.h"
+
+#include <array>
+#include <climits>
+#include <cstdint>
+#include <memory>
+
+#include "selection/select.h"
+#include "selection/selection.h"
+
+namespace KaSel {
+
+namespace {
+
+constexpr std::string_view kFieldBlanks = " \t";
+constexpr std::string_view kPieceBlanks = " \t\r\n";
+
+bool IsListSeparator(char c) { return c == ',' || c == ';' || c == '&' || c == '\t' || c == '\n'; }
+
+// Strips `blanks` from both ends; a field made only of them stays as it is,
+// so that a blank insert code written by ToString reads back as a blank.
+std::string_view TrimField(std::string_view field) {
+    size_t first = field.find_first_not_of(kFieldBlanks);
+    if (first == std::string_view::npos) return field;
+    size_t last = field.find_last_not_of(kFieldBlanks);
+    return field.substr(first, last - first + 1);
+}
+
+std::string_view TrimPiece(std::string_view piece) {
+    size_t first = piece.find_first_not_of(kPieceBlanks);
+    if (first == std::string_view::npos) return {};
+    size_t last = piece.find_last_not_of(kPieceBlanks);
+    return piece.substr(first, last - first + 1);
+}
+
+bool IsCSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+// Reads a leading base-10 int the way std::stoi does (C-locale white space,
+// one optional sign, digits up to the first non-digit); false when no digit
+// is read or the value does not fit.
+bool ReadLeadingInt(std::string_view text, int& value) {
+    size_t at = 0;
+    while (at < text.size() && IsCSpace(text[at])) ++at;
+    bool negative = false;
+    if (at < text.size() && (text[at] == '+' || text[at] == '-')) negative = text[at++] == '-';
+    const int64_t limit = negative ? -int64_t(INT_MIN) : int64_t(INT_MAX);
+    int64_t magnitude = 0;
+    size_t digits = 0;
+    for (; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at, ++digits) {
+        magnitude = magnitude * 10 + (text[at] - '0');
+        if (magnitude > limit) return false;
+    }
+    if (digits == 0) return false;
+    value = static_cast<int>(negative ? -magnitude : magnitude);
+    return true;
+}
+
+// The residue record's chain id up to its first NUL, as the one character a
+// selector keeps: its first byte, or a blank when empty.
+char ChainChar(const Kamol::KaResidue& residue) {
+    char first = residue.chainId.c_str()[0];
+    return first == '\0' ? ' ' : first;
+}
+
+std::string_view ResidueName(const Kamol::KaResidue& residue) {
+    return std::string_view(residue.residueName.c_str());
+}
+
+// Deletes the toolkit iterator when the walk ends, also on exceptions.
+using AtomIter = std::unique_ptr<KaSystem::KaIterBase<Kamol::KaAtomBase>>;
+
+}  // namespace
+
+// ---- Selector --------------------------------------------------------------
+
+Selector::Selector() : residue_number(0), insert_code(" ") {}
+
+Selector::Selector(std::string name, int residue_number, std::string chain)
+    : name(std::move(name)), residue_number(residue_number), chain(std::move(chain)), insert_code(" ") {}
+
+Selector::Selector(std::string name, int residue_number, std::string chain, std::string insert_code)
+    : name(std::move(name)),
+      residue_number(residue_number),
+      chain(std::move(chain)),
+      insert_code(std::move(insert_code)) {}
+
+Selector Selector::FromString(const std::string& text) {
+    // Fields end at each ':'; a ':' at the very end closes the last field
+    // without opening an empty one after it (the getline rule).
+    std::array<std::string_view, 4> fields;
+    size_t count = 0;
+    std::string_view rest(text);
+    while (!rest.empty()) {
+        size_t colon = rest.find(':');
+        std::string_view field = rest.substr(0, colon);
+        rest = colon == std::string_view::npos ? std::string_view() : rest.substr(colon + 1);
+        if (count < fields.size()) fields[count] = field;
+        ++count;
+    }
+    if (count != fields.size()) {
+        throw SelectionError("Invalid selector format: " + text + " (expected NAME:NUMBER:ICODE:CHAIN)");
+    }
+    for (std::string_view& field : fields) field = TrimField(field);
+
+    int number = 0;
+    if (!ReadLeadingInt(fields[1], number)) {
+        throw SelectionError("Invalid residue number in selector: " + std::string(fields[1]));
+    }
+    return Selector(std::string(fields[0]), number, std::string(fields[3]), std::string(fields[2]));
+}
+
+Selector Selector::FromAtom(const Kamol::KaAtomBase& atom) {
+    const Kamol::KaResidue& residue = Kamol::GetAtomResidue(atom);
+    return Selector(std::string(ResidueName(residue)), residue.residueNumber, std::string(1, ChainChar(residue)),
+                    std::string(1, residue.insertCode));
+}
+
+std::string Selector::ToString() const {
+    std::string number = std::to_string(residue_number);
+    std::string text;
+    text.reserve(name.size() + number.size() + insert_code.size() + chain.size() + 3);
+    text.append(name).append(1, ':').append(number).append(1, ':').append(insert_code).append(1, ':').append(chain);
+    return text;
+}
+
+// ---- selector sets ---------------------------------------------------------
+
+SelectorSet parse_selector_set(const std::string& text) {
+    // A hand-written splitter rather than std::regex: the library's regex
+    // engine recurses once per repeated character and overflows the stack on
+    // long separator runs, while this loop is linear and allocation-light.
+    SelectorSet result;
+    std::string_view rest(text);
+    while (!rest.empty()) {
+        size_t end = 0;
+        while (end < rest.size() && !IsListSeparator(rest[end])) ++end;
+        std::string_view piece = TrimPiece(rest.substr(0, end));
+        if (!piece.empty()) result.insert(Selector::FromString(std::string(piece)));
+        while (end < rest.size() && IsListSeparator(rest[end])) ++end;
+        rest.remove_prefix(end);
+    }
+    return result;
+}
+
+SelectorSet mol_to_selector_set(const Kamol::KaMolBase& mol) {
+    SelectorSet result;
+    // Atoms of one residue are usually stored together: an atom whose key
+    // equals the previous atom's would not change the set, so only key
+    // changes build a selector.
+    const Kamol::KaResidue* previous = nullptr;
+    for (AtomIter it(mol.GetAtoms()); it->IsValid(); it->Next()) {
+        const Kamol::KaResidue& residue = Kamol::GetAtomResidue(it->Current());
+        if (previous && previous->residueNumber == residue.residueNumber &&
+            previous->insertCode == residue.insertCode && ChainChar(*previous) == ChainChar(residue)) {
+            continue;
+        }
+        result.insert(Selector::FromAtom(it->Current()));
+        previous = &residue;
+    }
+    return result;
+}
+
+std::string get_selector_string(const Kamol::KaAtomBase& atom) { return Selector::FromAtom(atom).ToString(); }
+
+StringSet str_selector_set(const Kamol::KaMolBase& mol, const std::string& selection) {
+    // Evaluation only fills caches, including the residue-class marks it keeps
+    // in the molecule's generic data; the molecule's atoms are not changed.
+    std::vector<unsigned int> selected = EvaluateSelection(const_cast<Kamol::KaMolBase&>(mol), selection);
+    StringSet result;
+    const Kamol::KaResidue* previous = nullptr;
+    for (unsigned int index : selected) {
+        const Kamol::KaAtomBase* atom = mol.GetAtom(index);
+        if (!atom) continue;
+        const Kamol::KaResidue& residue = Kamol::GetAtomResidue(*atom);
+        // Here the whole text is the key, so the name takes part in the comparison.
+        if (previous && previous->residueNumber == residue.residueNumber &&
+            previous->insertCode == residue.insertCode && ChainChar(*previous) == ChainChar(residue) &&
+            ResidueName(*previous) == ResidueName(residue)) {
+            continue;
+        }
+        result.insert(Selector::FromAtom(*atom).ToString());
+        previous = &residue;
+    }
+    return result;
+}
+
+}  // namespace KaSel
