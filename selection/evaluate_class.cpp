@@ -1,0 +1,301 @@
+// Residue class predicates (component marks), element classes, hydrogens by
+// their neighbours, and secondary structure.
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+#include "molecule/residue.h"
+#include "selection/evaluate_internal.h"
+#include "selection/residue_class.h"
+
+namespace KaSel {
+
+using detail::AtomSpan;
+using detail::CText;
+using detail::FilterAtoms;
+
+// ---- component marks --------------------------------------------------------------
+
+namespace {
+
+struct ResidueTables {
+    ResidueTables() {
+        // Inserted in lookup order; the tables share no name, and emplace
+        // keeps the first table's answer should one ever be added twice.
+        for (const char* name : {"HOH", "WAT", "H2O", "DOD", "TIP", "TIP3", "SPC"}) components.emplace(name, ComponentWater);
+        for (const char* name : {"ALA", "ARG", "ASN", "ASP", "CYS", "GLN", "GLU", "GLY", "HIS", "ILE", "LEU", "LYS", "MET",
+                                 "PHE", "PRO", "SER", "THR", "TRP", "TYR", "VAL", "HID", "HIE", "HIP", "CYX", "ASH", "GLH",
+                                 "HSD", "HSE", "HSP", "CYM", "LYN", "MSE", "SEC", "PYL", "ASX", "GLX", "ACE", "NME"})
+            components.emplace(name, ComponentProtein);
+        for (const char* name : {"A", "G", "C", "U", "T", "DA", "DG", "DC", "DT", "DU", "ADE", "GUA", "CYT", "URA", "THY",
+                                 "RA", "RG", "RC", "RU"})
+            components.emplace(name, ComponentNucleic);
+        for (const char* name : {"NAD", "NAP", "NAI", "NDP", "FAD", "FMN", "FNR", "HEM", "HEC", "HEA", "ATP",
+                                 "ADP", "AMP", "GTP", "GDP", "GMP", "COA", "ACO", "PLP", "BTN", "B12", "CBY",
+                                 "SF4", "FES", "F3S", "MG",  "CA",  "ZN",  "FE",  "MN",  "CU"})
+            components.emplace(name, ComponentCofactor);
+        for (const char* name : {"DMS", "DMF", "ACN", "MOH", "EOH", "IPA", "GOL", "PEG", "EDO"})
+            components.emplace(name, ComponentSolvent);
+    }
+    std::unordered_map<std::string_view, int> components;
+};
+
+const ResidueTables& Tables() {
+    static const ResidueTables tables;
+    return tables;
+}
+
+KaSystem::KaTag ComponentTag() {
+    static const KaSystem::KaTag tag = KaSystem::TagFromName(kComponentMarkName);
+    return tag;
+}
+
+KaSystem::KaTag TaggedTag() {
+    static const KaSystem::KaTag tag = KaSystem::TagFromName(kTaggedMarkName);
+    return tag;
+}
+
+std::string_view StripWhiteSpace(std::string_view text) {
+    constexpr std::string_view kWhite = " \t\n\v\f\r";
+    size_t last = text.find_last_not_of(kWhite);
+    if (last == std::string_view::npos) return {};
+    text = text.substr(0, last + 1);
+    return text.substr(text.find_first_not_of(kWhite));
+}
+
+}  // namespace
+
+int ClassifyResidueName(std::string_view name) {
+    const auto& components = Tables().components;
+    auto it = components.find(StripWhiteSpace(name));
+    return it == components.end() ? ComponentLigand : it->second;
+}
+
+void EnsureComponentMarks(Kamol::KaMolBase& molecule) {
+    const KaSystem::KaTag taggedTag = TaggedTag();
+    if (molecule.HasData(taggedTag)) return;
+    const KaSystem::KaTag componentTag = ComponentTag();
+    std::unique_ptr<KaSystem::KaIterBase<Kamol::KaAtomBase>> atoms(molecule.GetAtoms());
+    // Neighbouring atoms mostly share a residue name: classify each run once.
+    std::string_view previousName;
+    int previousComponent = 0;
+    bool havePrevious = false;
+    for (; atoms->IsValid(); atoms->Next()) {
+        Kamol::KaAtomBase& atom = atoms->Current();
+        std::string_view name = CText(Kamol::GetAtomResidue(atom).residueName);
+        if (!havePrevious || name != previousName) {
+            previousComponent = ClassifyResidueName(name);
+            previousName = name;
+            havePrevious = true;
+        }
+        atom.SetData<int>(componentTag, previousComponent);
+    }
+    molecule.SetData<int>(taggedTag, 1);
+}
+
+bool HasComponent(const Kamol::KaAtomBase& atom, int mask) {
+    const int* mark = atom.GetData<int>(ComponentTag());
+    return mark && (*mark & mask) != 0;
+}
+
+// ---- predicates on the component marks ----------------------------------------------
+
+namespace {
+
+// Batch form of a test that needs the marks: the molecule is marked only when
+// some atom is actually tested, as when atoms are asked one at a time.
+template <class Test>
+void FilterMarked(const SelectionContext& context, AtomSpan atoms, std::vector<uint32_t>& accepted, Test&& test) {
+    if (atoms.empty()) return;
+    Kamol::KaMolBase& molecule = context.GetMolecule();
+    EnsureComponentMarks(molecule);
+    const std::vector<const Kamol::KaAtomBase*>& table = molecule.Columns().atoms;
+    FilterAtoms(atoms, accepted, [&](uint32_t index) { return test(*table[index]); });
+}
+
+bool IsBackboneName(std::string_view name) { return name == "N" || name == "CA" || name == "C" || name == "O"; }
+bool IsSidechainName(std::string_view name) { return !IsBackboneName(name) && name != "OXT"; }
+
+bool ProteinTest(const Kamol::KaAtomBase& atom) { return HasComponent(atom, ComponentProtein); }
+bool LigandTest(const Kamol::KaAtomBase& atom) { return HasComponent(atom, ComponentLigand); }
+bool WaterTest(const Kamol::KaAtomBase& atom) { return HasComponent(atom, ComponentWater); }
+bool SolventTest(const Kamol::KaAtomBase& atom) {
+    return HasComponent(atom, ComponentWater) || HasComponent(atom, ComponentSolvent);
+}
+bool OrganicMarkTest(const Kamol::KaAtomBase& atom) {
+    return !HasComponent(atom, ComponentProtein) && !HasComponent(atom, ComponentNucleic);
+}
+bool BackboneTest(const Kamol::KaAtomBase& atom) {
+    return HasComponent(atom, ComponentProtein) && IsBackboneName(CText(atom.Name()));
+}
+bool SidechainTest(const Kamol::KaAtomBase& atom) {
+    return HasComponent(atom, ComponentProtein) && IsSidechainName(CText(atom.Name()));
+}
+
+// Whether some bonded neighbour satisfies `test` on its atomic number; the
+// walk stops at the first that does.
+template <class Test>
+bool AnyNeighbour(const Kamol::KaAtomBase& atom, Test&& test) {
+    for (const Kamol::KaBondBase* bond : atom.Bonds()) {
+        const Kamol::KaAtomBase* neighbour = bond->GetNeighbour(atom);
+        if (neighbour && test(neighbour->GetAtomicNum())) return true;
+    }
+    return false;
+}
+
+bool IsCarbonOrBondedToCarbon(const Kamol::KaAtomBase& atom) {
+    return atom.GetAtomicNum() == 6 || AnyNeighbour(atom, [](uint32_t z) { return z == 6; });
+}
+
+bool HasPolarNeighbour(const Kamol::KaAtomBase& atom) {
+    return AnyNeighbour(atom, [](uint32_t z) { return z == 7 || z == 8 || z == 16; });
+}
+
+}  // namespace
+
+#define KASEL_MARKED_CLASS(Class, Test)                                                                   \
+    bool Class::Evaluate(const SelectionContext& context, const Kamol::KaAtomBase& atom) const {         \
+        EnsureComponentMarks(context.GetMolecule());                                                      \
+        return Test(atom);                                                                                \
+    }                                                                                                     \
+    void Class::SelectFrom(const SelectionContext& context, AtomSpan atoms, std::vector<uint32_t>& accepted) \
+        const {                                                                                           \
+        FilterMarked(context, atoms, accepted, Test);                                                     \
+    }
+
+KASEL_MARKED_CLASS(ProteinPredicate, ProteinTest)
+KASEL_MARKED_CLASS(LigandPredicate, LigandTest)
+KASEL_MARKED_CLASS(WaterPredicate, WaterTest)
+KASEL_MARKED_CLASS(SolventPredicate, SolventTest)
+KASEL_MARKED_CLASS(BackbonePredicate, BackboneTest)
+KASEL_MARKED_CLASS(SidechainPredicate, SidechainTest)
+
+#undef KASEL_MARKED_CLASS
+
+// An atom that is neither carbon nor bonded to one is rejected before the
+// marks are looked at, so such atoms alone never mark the molecule.
+bool OrganicPredicate::Evaluate(const SelectionContext& context, const Kamol::KaAtomBase& atom) const {
+    if (!IsCarbonOrBondedToCarbon(atom)) return false;
+    EnsureComponentMarks(context.GetMolecule());
+    return OrganicMarkTest(atom);
+}
+
+void OrganicPredicate::SelectFrom(const SelectionContext& context, AtomSpan atoms, std::vector<uint32_t>& accepted) const {
+    const std::vector<const Kamol::KaAtomBase*>& table = context.GetMolecule().Columns().atoms;
+    std::vector<uint32_t> carbonLike;
+    FilterAtoms(atoms, carbonLike, [&](uint32_t index) { return IsCarbonOrBondedToCarbon(*table[index]); });
+    FilterMarked(context, carbonLike, accepted, OrganicMarkTest);
+}
+
+// ---- residue name ----------------------------------------------------------------------
+
+namespace {
+bool IsCappingResidue(const Kamol::KaResidue& residue) {
+    std::string_view name = CText(residue.residueName);
+    return name == "ACE" || name == "NME";
+}
+}  // namespace
+
+bool CappingPredicate::Evaluate(const SelectionContext&, const Kamol::KaAtomBase& atom) const {
+    return IsCappingResidue(Kamol::GetAtomResidue(atom));
+}
+
+void CappingPredicate::SelectFrom(const SelectionContext& context, AtomSpan atoms, std::vector<uint32_t>& accepted) const {
+    const std::vector<const Kamol::KaResidue*>& residues = context.GetMolecule().Columns().residues;
+    FilterAtoms(atoms, accepted, [&](uint32_t index) { return IsCappingResidue(*residues[index]); });
+}
+
+// ---- element classes ---------------------------------------------------------------------
+
+namespace {
+
+bool IsMetal(uint32_t z) {
+    return z == 3 || z == 11 || z == 12 || z == 13 || (z >= 19 && z <= 30) || (z >= 37 && z <= 48) ||
+           (z >= 55 && z <= 80);
+}
+
+template <class Test>
+void FilterByElement(const SelectionContext& context, AtomSpan atoms, std::vector<uint32_t>& accepted, Test&& test) {
+    const std::vector<uint32_t>& atomicNums = context.GetMolecule().Columns().atomicNums;
+    FilterAtoms(atoms, accepted, [&](uint32_t index) { return test(atomicNums[index]); });
+}
+
+}  // namespace
+
+bool MetalPredicate::Evaluate(const SelectionContext&, const Kamol::KaAtomBase& atom) const {
+    return IsMetal(atom.GetAtomicNum());
+}
+void MetalPredicate::SelectFrom(const SelectionContext& context, AtomSpan atoms, std::vector<uint32_t>& accepted) const {
+    FilterByElement(context, atoms, accepted, IsMetal);
+}
+
+bool HeavyPredicate::Evaluate(const SelectionContext&, const Kamol::KaAtomBase& atom) const {
+    return atom.GetAtomicNum() > 1;
+}
+void HeavyPredicate::SelectFrom(const SelectionContext& context, AtomSpan atoms, std::vector<uint32_t>& accepted) const {
+    FilterByElement(context, atoms, accepted, [](uint32_t z) { return z > 1; });
+}
+
+bool HydrogenPredicate::Evaluate(const SelectionContext&, const Kamol::KaAtomBase& atom) const {
+    return atom.GetAtomicNum() == 1;
+}
+void HydrogenPredicate::SelectFrom(const SelectionContext& context, AtomSpan atoms, std::vector<uint32_t>& accepted) const {
+    FilterByElement(context, atoms, accepted, [](uint32_t z) { return z == 1; });
+}
+
+// ---- hydrogens by their neighbours ------------------------------------------------------
+
+bool PolarHydrogenPredicate::Evaluate(const SelectionContext&, const Kamol::KaAtomBase& atom) const {
+    return atom.GetAtomicNum() == 1 && HasPolarNeighbour(atom);
+}
+void PolarHydrogenPredicate::SelectFrom(const SelectionContext& context, AtomSpan atoms,
+                                        std::vector<uint32_t>& accepted) const {
+    const Kamol::KaAtomColumns& columns = context.GetMolecule().Columns();
+    FilterAtoms(atoms, accepted, [&](uint32_t index) {
+        return columns.atomicNums[index] == 1 && HasPolarNeighbour(*columns.atoms[index]);
+    });
+}
+
+bool NonpolarHydrogenPredicate::Evaluate(const SelectionContext&, const Kamol::KaAtomBase& atom) const {
+    return atom.GetAtomicNum() == 1 && !HasPolarNeighbour(atom);
+}
+void NonpolarHydrogenPredicate::SelectFrom(const SelectionContext& context, AtomSpan atoms,
+                                           std::vector<uint32_t>& accepted) const {
+    const Kamol::KaAtomColumns& columns = context.GetMolecule().Columns();
+    FilterAtoms(atoms, accepted, [&](uint32_t index) {
+        return columns.atomicNums[index] == 1 && !HasPolarNeighbour(*columns.atoms[index]);
+    });
+}
+
+// ---- secondary structure ------------------------------------------------------------------
+
+namespace {
+
+template <uint32_t Bits, bool Wanted>
+bool SecondaryStructureTest(const Kamol::KaResidue& residue) {
+    return ((residue.secondaryStructure & Bits) != 0) == Wanted;
+}
+
+constexpr uint32_t kAnyStructure = Kamol::kHelixFlag | Kamol::kTurnFlag | Kamol::kSheetFlag;
+
+}  // namespace
+
+#define KASEL_STRUCTURE_CLASS(Class, Bits, Wanted)                                                        \
+    bool Class::Evaluate(const SelectionContext&, const Kamol::KaAtomBase& atom) const {                 \
+        return SecondaryStructureTest<Bits, Wanted>(Kamol::GetAtomResidue(atom));                          \
+    }                                                                                                     \
+    void Class::SelectFrom(const SelectionContext& context, AtomSpan atoms, std::vector<uint32_t>& accepted) \
+        const {                                                                                           \
+        const std::vector<const Kamol::KaResidue*>& residues = context.GetMolecule().Columns().residues;  \
+        FilterAtoms(atoms, accepted,                                                                      \
+                    [&](uint32_t index) { return SecondaryStructureTest<Bits, Wanted>(*residues[index]); }); \
+    }
+
+KASEL_STRUCTURE_CLASS(HelixPredicate, Kamol::kHelixFlag, true)
+KASEL_STRUCTURE_CLASS(SheetPredicate, Kamol::kSheetFlag, true)
+KASEL_STRUCTURE_CLASS(TurnPredicate, Kamol::kTurnFlag, true)
+KASEL_STRUCTURE_CLASS(LoopPredicate, kAnyStructure, false)
+
+#undef KASEL_STRUCTURE_CLASS
+
+}  // namespace KaSel
