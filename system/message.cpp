@@ -7,6 +7,12 @@
 
 namespace KaSystem {
 
+uint64_t CurrentThreadSerial() {
+    static std::atomic<uint64_t> next{1};
+    thread_local const uint64_t serial = next.fetch_add(1);
+    return serial;
+}
+
 KaErrorHandlerImplBase::KaErrorHandlerImplBase() {
     for (auto& c : counters_) c.store(0);
 }

@@ -17,23 +17,28 @@ namespace KaSystem {
 // else 4), 6 fatal (exit 1), 7 usage (exit 0), 8 counted only.
 constexpr uint32_t kDefaultErrorLevel = 3;
 
+// A number that identifies the calling thread for the life of the process.
+// Unlike std::thread::id it is never handed on to a later thread, so a new
+// thread cannot inherit what an ended one stored under its id.
+uint64_t CurrentThreadSerial();
+
 // Per-thread value with a default for threads that never set one.
 template <class T, T Default>
 class KaThreadLocal {
 public:
     T Get() const {
         std::lock_guard<std::mutex> lock(mutex_);
-        auto it = values_.find(std::this_thread::get_id());
+        auto it = values_.find(CurrentThreadSerial());
         return it == values_.end() ? Default : it->second;
     }
     void Set(T value) {
         std::lock_guard<std::mutex> lock(mutex_);
-        values_[std::this_thread::get_id()] = value;
+        values_[CurrentThreadSerial()] = value;
     }
 
 private:
     mutable std::mutex mutex_;
-    std::map<std::thread::id, T> values_;
+    std::map<uint64_t, T> values_;
 };
 
 class KaErrorHandlerImplBase {
