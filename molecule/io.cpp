@@ -1,0 +1,167 @@
+#include "molecule/io.h"
+
+#include <zlib.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "molecule/format.h"
+#include "molecule/io_formats.h"
+#include "system/message.h"
+
+namespace Kamol {
+
+namespace io_detail {
+
+void ThrowFormatError(const std::string& fileName, const std::string& what) {
+    throw FormatError(fileName + ": " + what);
+}
+
+void RequireText(std::string_view text, const std::string& fileName) {
+    if (text.find('\0') != std::string_view::npos)
+        ThrowFormatError(fileName, "contains NUL bytes; this is not a text file");
+}
+
+void RecordFaults::Report(size_t record, const RecordFault& fault) {
+    std::string text = "record " + std::to_string(record) + " (line " + std::to_string(fault.line) + "): " + fault.what;
+    if (scope_ == ReadScope::First) ThrowFormatError(fileName_, text);
+    if (first_.empty()) first_ = text;
+    KaSystem::Warning("%s: %s; record skipped", fileName_.c_str(), text.c_str());
+}
+
+void RecordFaults::ThrowNothingRead(const char* recordKind) const {
+    if (!first_.empty()) ThrowFormatError(fileName_, "no readable " + std::string(recordKind) + "; " + first_);
+    ThrowFormatError(fileName_, "no " + std::string(recordKind) + " in the file");
+}
+
+}  // namespace io_detail
+
+namespace {
+
+using io_detail::MolList;
+using io_detail::ReadScope;
+
+constexpr size_t kReadChunk = size_t(1) << 20;
+
+bool IsGzipName(const std::string& path) {
+    return path.size() >= 3 && strcasecmp(path.c_str() + path.size() - 3, ".gz") == 0;
+}
+
+// The whole file, decompressed when it is gzip data (zlib passes other files
+// through unchanged).
+std::string ReadFileText(const std::string& path) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) throw FileError(path + ": " + std::strerror(errno));
+    struct stat info;
+    if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+        ::close(fd);
+        throw FileError(path + ": " + std::strerror(EISDIR));
+    }
+    gzFile in = gzdopen(fd, "rb");
+    if (!in) {
+        ::close(fd);
+        throw FileError(path + ": cannot open for reading");
+    }
+    gzbuffer(in, 256 * 1024);
+    std::string text;
+    if (S_ISREG(info.st_mode) && info.st_size > 0) text.reserve(static_cast<size_t>(info.st_size));
+    for (;;) {
+        size_t old = text.size();
+        text.resize(old + kReadChunk);
+        int got = gzread(in, text.data() + old, static_cast<unsigned>(kReadChunk));
+        if (got < 0) {
+            int code = Z_OK;
+            std::string message = gzerror(in, &code);
+            gzclose(in);
+            if (code == Z_ERRNO) throw FileError(path + ": " + std::strerror(errno));
+            throw FormatError(path + ": damaged gzip data (" + message + ")");
+        }
+        text.resize(old + static_cast<size_t>(got));
+        if (static_cast<size_t>(got) < kReadChunk) break;
+    }
+    // A gzip stream cut short reads as a short file; zlib reports it here.
+    int code = Z_OK;
+    const char* message = gzerror(in, &code);
+    if (code != Z_OK) {
+        std::string copy = message;
+        gzclose(in);
+        throw FormatError(path + ": damaged gzip data (" + copy + ")");
+    }
+    gzclose(in);
+    return text;
+}
+
+uint32_t ResolveFormat(const std::string& path, int fmt) {
+    if (fmt < 0 || static_cast<uint32_t>(fmt) > kLastMolFormat)
+        throw FormatError(path + ": " + std::to_string(fmt) + " is not a molecule format code");
+    if (fmt != 0) return static_cast<uint32_t>(fmt);
+    uint32_t code = FormatFromPath(path);
+    if (code == FORMAT_UNDEFINED) throw FormatError(path + ": cannot tell the file format from the name");
+    return code;
+}
+
+MolList ReadAll(const std::string& path, int fmt, ReadScope scope) {
+    if (fmt < 0 || static_cast<uint32_t>(fmt) > kLastMolFormat)
+        throw FormatError(path + ": " + std::to_string(fmt) + " is not a molecule format code");
+    // A file that cannot be read is reported as such whatever its name says.
+    std::string text = ReadFileText(path);
+    uint32_t code = ResolveFormat(path, fmt);
+    MolList (*reader)(std::string_view, const std::string&, ReadScope) = nullptr;
+    switch (code) {
+        case FORMAT_PDB: reader = io_detail::ReadPdbText; break;
+        case FORMAT_CIF:
+        case FORMAT_MMCIF: reader = io_detail::ReadMmcifText; break;
+        case FORMAT_MDL_MOL:
+        case FORMAT_SDF: reader = io_detail::ReadMdlText; break;
+        case FORMAT_MOL2:
+        case FORMAT_MOL2H: reader = io_detail::ReadMol2Text; break;
+        default:
+            throw FormatError(path + ": no reader for format '" + FormatName(code) + "'");
+    }
+    MolList molecules = reader(text, path, scope);
+    if (molecules.empty()) throw FormatError(path + ": no molecule in the file");
+    return molecules;
+}
+
+void WriteFileText(const std::string& path, const std::string& text) {
+    if (IsGzipName(path)) {
+        gzFile out = gzopen(path.c_str(), "wb");
+        if (!out) throw FileError(path + ": " + std::strerror(errno ? errno : EIO));
+        bool ok = text.empty() || gzwrite(out, text.data(), static_cast<unsigned>(text.size())) > 0;
+        if (gzclose(out) != Z_OK || !ok) throw FileError(path + ": write failed");
+        return;
+    }
+    std::FILE* out = std::fopen(path.c_str(), "wb");
+    if (!out) throw FileError(path + ": " + std::strerror(errno));
+    bool ok = std::fwrite(text.data(), 1, text.size(), out) == text.size();
+    if (std::fclose(out) != 0 || !ok) throw FileError(path + ": write failed");
+}
+
+}  // namespace
+
+uint32_t FormatFromPath(const std::string& path) {
+    std::string name = path.substr(path.find_last_of('/') == std::string::npos ? 0 : path.find_last_of('/') + 1);
+    if (IsGzipName(name)) name.resize(name.size() - 3);
+    size_t dot = name.find_last_of('.');
+    if (dot == std::string::npos) return FORMAT_UNDEFINED;
+    return FormatFromSuffix(name.c_str() + dot + 1);
+}
+
+std::unique_ptr<KaGraphMol> ReadMolecule(const std::string& path, int fmt) {
+    return std::move(ReadAll(path, fmt, ReadScope::First).front());
+}
+
+std::vector<std::unique_ptr<KaGraphMol>> ReadMolecules(const std::string& path, int fmt) {
+    return ReadAll(path, fmt, ReadScope::All);
+}
+
+void WriteMolecule(const std::string& path, const KaMolBase& mol, int fmt) {
+    uint32_t code = ResolveFormat(path, fmt);
+    if (code != FORMAT_PDB) throw FormatError(path + ": no writer for format '" + FormatName(code) + "'");
+    WriteFileText(path, io_detail::FormatPdbText(mol, path));
+}
+
+}  // namespace Kamol

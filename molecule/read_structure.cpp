@@ -1,0 +1,273 @@
+#include "molecule/read_structure.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <string_view>
+#include <unordered_map>
+
+#include "molecule/perceive_bonds.h"
+#include "molecule/residue.h"
+#include "system/message.h"
+
+namespace Kamol::io_detail {
+
+namespace {
+
+// Coordinates beyond this magnitude are not from a real structure.
+constexpr double kMaxCoordinate = 1.0e15;
+
+char BlankIfUnset(char c) { return c == '\0' ? ' ' : c; }
+
+int SequenceNumber(const gemmi::SeqId& seqid) { return seqid.num.has_value() ? *seqid.num : 0; }
+
+// Residue identity within a model: chain name, number, insertion code.
+struct ResidueKey {
+    std::string_view chain;
+    int number;
+    char icode;
+    bool operator==(const ResidueKey&) const = default;
+};
+
+struct ResidueKeyHash {
+    size_t operator()(const ResidueKey& k) const {
+        size_t h = std::hash<std::string_view>()(k.chain);
+        h ^= std::hash<int>()(k.number) + 0x9e3779b97f4a7c15ULL + (h << 6) + (h >> 2);
+        return h ^ (static_cast<unsigned char>(k.icode) * 0x100000001b3ULL);
+    }
+};
+
+ResidueKey KeyOf(const gemmi::Chain& chain, const gemmi::Residue& res) {
+    return {chain.name, SequenceNumber(res.seqid), BlankIfUnset(res.seqid.icode)};
+}
+
+ResidueKey KeyOf(const gemmi::AtomAddress& address) {
+    return {address.chain_name, SequenceNumber(address.res_id.seqid), BlankIfUnset(address.res_id.seqid.icode)};
+}
+
+// HETATM from the record; an mmCIF file without _atom_site.group_PDB leaves
+// it to the residue's entity: everything outside polymers is hetero.
+bool IsHetero(const gemmi::Residue& res) {
+    if (res.het_flag != '\0') return res.het_flag == 'H';
+    return res.entity_type == gemmi::EntityType::NonPolymer || res.entity_type == gemmi::EntityType::Water ||
+           res.entity_type == gemmi::EntityType::Branched;
+}
+
+int ModelNumber(const gemmi::Model& model, size_t modelIndex) {
+    int number = 0;
+    const std::string& name = model.name;
+    auto [end, ec] = std::from_chars(name.data(), name.data() + name.size(), number);
+    if (ec != std::errc() || end != name.data() + name.size()) return static_cast<int>(modelIndex) + 1;
+    return number;
+}
+
+class MoleculeBuilder {
+public:
+    MoleculeBuilder(const gemmi::Structure& st, size_t modelIndex, const StructureRecords& records,
+                    const std::string& fileName)
+        : st_(st),
+          model_(st.models[modelIndex]),
+          modelNumber_(ModelNumber(model_, modelIndex)),
+          records_(records),
+          fileName_(fileName),
+          mol_(std::make_unique<KaGraphMol>()) {}
+
+    std::unique_ptr<KaGraphMol> Build() {
+        auto entry = st_.info.find("_entry.id");
+        mol_->SetTitle(entry != st_.info.end() ? entry->second : st_.name);
+        IndexResidues();
+        MarkSecondaryStructure();
+        AddAtoms();
+        AddLinks();
+        AddConectBonds();
+        PerceiveBonds(*mol_, bondsGiven_);
+        return std::move(mol_);
+    }
+
+private:
+    struct FlatResidue {
+        const gemmi::Chain* chain;
+        const gemmi::Residue* residue;
+        uint32_t firstAtom;
+        uint32_t flags;
+    };
+
+    void IndexResidues() {
+        size_t atomCount = 0;
+        for (const gemmi::Chain& chain : model_.chains)
+            for (const gemmi::Residue& res : chain.residues) {
+                firstResidue_.try_emplace(KeyOf(chain, res), static_cast<uint32_t>(residues_.size()));
+                residues_.push_back({&chain, &res, static_cast<uint32_t>(atomCount), 0});
+                atomCount += res.atoms.size();
+            }
+        atoms_.reserve(atomCount);
+    }
+
+    bool SameKey(size_t i, const ResidueKey& key) const {
+        return KeyOf(*residues_[i].chain, *residues_[i].residue) == key;
+    }
+
+    // Flags every residue from the range's first to its last in the same chain.
+    void MarkSecondaryStructure() {
+        for (const SecondaryRange& range : records_.ranges) {
+            auto start = firstResidue_.find({range.chain, range.beginNumber, range.beginIcode});
+            if (start == firstResidue_.end()) continue;
+            const ResidueKey last{range.chain, range.endNumber, range.endIcode};
+            for (size_t i = start->second; i < residues_.size() && residues_[i].chain->name == range.chain; ++i) {
+                residues_[i].flags |= range.flags;
+                if (!SameKey(i, last)) continue;
+                while (i + 1 < residues_.size() && SameKey(i + 1, last)) residues_[++i].flags |= range.flags;
+                break;
+            }
+        }
+    }
+
+    void AddAtoms() {
+        KaResidue record;
+        record.modelNumber = modelNumber_;
+        for (const FlatResidue& flat : residues_) {
+            const gemmi::Residue& res = *flat.residue;
+            record.residueName = res.name;
+            record.residueNumber = SequenceNumber(res.seqid);
+            record.insertCode = BlankIfUnset(res.seqid.icode);
+            record.hetAtom = IsHetero(res);
+            record.chainId = flat.chain->name.empty() ? std::string(" ") : flat.chain->name;
+            record.secondaryStructure = flat.flags;
+            for (const gemmi::Atom& atom : res.atoms) {
+                const gemmi::Position& p = atom.pos;
+                if (!(std::fabs(p.x) < kMaxCoordinate && std::fabs(p.y) < kMaxCoordinate &&
+                      std::fabs(p.z) < kMaxCoordinate))
+                    ThrowFormatError(fileName_, "atom " + std::to_string(atom.serial) + " (" + atom.name + " of " +
+                                                    res.name + " " + std::to_string(record.residueNumber) +
+                                                    ", chain '" + flat.chain->name + "') has no usable coordinates");
+                KaAtomBase& added = mol_->NewAtom(static_cast<uint32_t>(atom.element.atomic_number()));
+                added.SetName(atom.name);
+                const float xyz[3] = {static_cast<float>(p.x), static_cast<float>(p.y), static_cast<float>(p.z)};
+                mol_->SetCoords(added, xyz);
+                record.serialNumber = atom.serial;
+                record.occupancy = atom.occ;
+                record.bFactor = atom.b_iso;
+                record.alternateLocation = BlankIfUnset(atom.altloc);
+                SetAtomResidue(added, record);
+                atoms_.push_back(&atom);
+            }
+        }
+    }
+
+    // Atoms at a link partner's address: the residue (and any alternative
+    // residue sharing its number), the atom name, and the altloc when given.
+    std::vector<uint32_t> FindAtoms(const gemmi::AtomAddress& address) const {
+        std::vector<uint32_t> found;
+        const ResidueKey key = KeyOf(address);
+        auto first = firstResidue_.find(key);
+        if (first == firstResidue_.end()) return found;
+        for (size_t i = first->second; i < residues_.size() && SameKey(i, key); ++i) {
+            const FlatResidue& flat = residues_[i];
+            if (!address.res_id.name.empty() && flat.residue->name != address.res_id.name) continue;
+            for (size_t k = 0; k < flat.residue->atoms.size(); ++k) {
+                const gemmi::Atom& atom = flat.residue->atoms[k];
+                if (atom.name == address.atom_name && (address.altloc == '\0' || atom.altloc == address.altloc))
+                    found.push_back(flat.firstAtom + static_cast<uint32_t>(k));
+            }
+        }
+        return found;
+    }
+
+    bool Bond(uint32_t a, uint32_t b) {
+        KaAtomBase* atomA = mol_->GetAtom(a);
+        KaAtomBase* atomB = mol_->GetAtom(b);
+        if (a == b || AreBonded(*atomA, *atomB)) return false;
+        return mol_->NewBond(*atomA, *atomB) != nullptr;
+    }
+
+    // LINK and SSBOND records (PDB) or struct_conn rows (mmCIF). Hydrogen
+    // bonds are not covalent, and links to a symmetry mate have no partner
+    // in this model.
+    void AddLinks() {
+        size_t unresolved = 0;
+        for (const gemmi::Connection& link : st_.connections) {
+            if (link.type == gemmi::Connection::Hydrog || link.asu == gemmi::Asu::Different) continue;
+            std::vector<uint32_t> first = FindAtoms(link.partner1);
+            std::vector<uint32_t> second = FindAtoms(link.partner2);
+            if (first.empty() || second.empty()) {
+                ++unresolved;
+                continue;
+            }
+            for (uint32_t a : first)
+                for (uint32_t b : second) {
+                    char altA = BlankIfUnset(atoms_[a]->altloc), altB = BlankIfUnset(atoms_[b]->altloc);
+                    if (altA == ' ' || altB == ' ' || altA == altB) Bond(a, b);
+                }
+        }
+        if (unresolved)
+            KaSystem::Warning("%s: %zu links name atoms that model %d does not have; those bonds were skipped",
+                              fileName_.c_str(), unresolved, modelNumber_);
+    }
+
+    void AddConectBonds() {
+        if (records_.conect.empty()) return;
+        std::vector<std::pair<int, uint32_t>> bySerial;
+        bySerial.reserve(atoms_.size());
+        for (uint32_t i = 0; i < atoms_.size(); ++i) bySerial.emplace_back(atoms_[i]->serial, i);
+        std::stable_sort(bySerial.begin(), bySerial.end(),
+                         [](const auto& x, const auto& y) { return x.first < y.first; });
+        for (size_t i = 1; i < bySerial.size(); ++i)
+            if (bySerial[i].first == bySerial[i - 1].first) {
+                KaSystem::Warning("%s: atom serial %d occurs more than once in model %d; CONECT records use the "
+                                  "first atom with each serial",
+                                  fileName_.c_str(), bySerial[i].first, modelNumber_);
+                break;
+            }
+        auto find = [&](int serial) -> int64_t {
+            auto it = std::lower_bound(bySerial.begin(), bySerial.end(), serial,
+                                       [](const auto& entry, int s) { return entry.first < s; });
+            return it != bySerial.end() && it->first == serial ? int64_t(it->second) : -1;
+        };
+        bondsGiven_.assign(atoms_.size(), 0);
+        size_t missing = 0, firstMissingLine = 0;
+        for (const SerialBond& bond : records_.conect) {
+            int64_t a = find(bond.serialA), b = find(bond.serialB);
+            if (a < 0 || b < 0) {
+                if (missing++ == 0) firstMissingLine = bond.line;
+                continue;
+            }
+            Bond(uint32_t(a), uint32_t(b));
+            bondsGiven_[a] = bondsGiven_[b] = 1;
+        }
+        if (missing)
+            KaSystem::Warning("%s: %zu CONECT bonds name atom serials that model %d does not have (first at line "
+                              "%zu); they were skipped",
+                              fileName_.c_str(), missing, modelNumber_, firstMissingLine);
+    }
+
+    const gemmi::Structure& st_;
+    const gemmi::Model& model_;
+    const int modelNumber_;
+    const StructureRecords& records_;
+    const std::string& fileName_;
+    std::unique_ptr<KaGraphMol> mol_;
+    std::vector<FlatResidue> residues_;
+    std::unordered_map<ResidueKey, uint32_t, ResidueKeyHash> firstResidue_;
+    std::vector<const gemmi::Atom*> atoms_;  // by atom index
+    std::vector<uint8_t> bondsGiven_;        // by atom index; set for atoms named by CONECT
+};
+
+}  // namespace
+
+void CollectHelicesAndSheets(const gemmi::Structure& st, std::vector<SecondaryRange>& ranges) {
+    auto add = [&](const gemmi::AtomAddress& begin, const gemmi::AtomAddress& end, uint32_t flags) {
+        ranges.push_back({begin.chain_name, SequenceNumber(begin.res_id.seqid), BlankIfUnset(begin.res_id.seqid.icode),
+                          SequenceNumber(end.res_id.seqid), BlankIfUnset(end.res_id.seqid.icode), flags});
+    };
+    for (const gemmi::Helix& helix : st.helices)
+        add(helix.start, helix.end, HelixClassFlags(static_cast<int>(helix.pdb_helix_class)));
+    for (const gemmi::Sheet& sheet : st.sheets)
+        for (const gemmi::Sheet::Strand& strand : sheet.strands) add(strand.start, strand.end, kSheetFlag);
+}
+
+std::unique_ptr<KaGraphMol> BuildMolecule(const gemmi::Structure& st, size_t modelIndex,
+                                          const StructureRecords& records, const std::string& fileName) {
+    return MoleculeBuilder(st, modelIndex, records, fileName).Build();
+}
+
+}  // namespace Kamol::io_detail
