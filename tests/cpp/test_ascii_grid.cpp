@@ -232,9 +232,9 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(ValueLine{"1.5", true, 1.5f}, ValueLine{"1.5   ", true, 1.5f}, ValueLine{"1.5\t \t", true, 1.5f},
                     ValueLine{"  -2e3", true, -2000.0f}, ValueLine{"nan", true, NAN},
                     ValueLine{"inf", true, INFINITY}, ValueLine{"-inf  ", true, -INFINITY},
-                    ValueLine{"1.5 abc", false, 0}, ValueLine{"1.5abc", false, 0}, ValueLine{"1.5 \v", false, 0},
-                    ValueLine{"", false, 0}, ValueLine{"   ", false, 0}, ValueLine{"abc", false, 0},
-                    ValueLine{"1,5", false, 0}));
+                    ValueLine{"1.5 abc", false, 0}, ValueLine{"1.5x", false, 0}, ValueLine{"7,", false, 0},
+                    ValueLine{"1,5", false, 0}, ValueLine{"1.5 \v", false, 0}, ValueLine{"", false, 0},
+                    ValueLine{"   ", false, 0}, ValueLine{"abc", false, 0}));
 
 TEST(AsciiGrid, ExistingGridOfTheSameDimensionsKeepsUnreadableValues) {
     KaScalarGrid grid;
