@@ -2,10 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "molecule/io.h"
 #include "molecule/molecule.h"
+#include "selection/select.h"
 #include "selection/selection.h"
 #include "selection/selector.h"
 
@@ -332,4 +335,46 @@ TEST(StrSelectorSet, TextsOfSelectedResiduesInByteOrder) {
     EXPECT_EQ(KaSel::str_selector_set(mol, "resi 10"), (KaSel::StringSet{"ALA:10: :A", "SER:10: :A"}));
     EXPECT_TRUE(KaSel::str_selector_set(mol, "chain C").empty());
     EXPECT_THROW(KaSel::str_selector_set(mol, "chain AB"), SelectionError);
+}
+
+// ---- a binding site of a real complex ------------------------------------------
+
+TEST(SelectorRoundTrip, BindingSiteOfAProteaseComplex) {
+    std::unique_ptr<Kamol::KaGraphMol> mol = Kamol::ReadMolecule(KASELECT_DATA_DIR "/1hpv.pdb");
+    const std::string site = "protein and (ligand around 5)";
+
+    // List the site, write it as a CR LF text file would hold it, read it back.
+    KaSel::StringSet texts = KaSel::str_selector_set(*mol, site);
+    ASSERT_FALSE(texts.empty());
+    EXPECT_EQ(texts.count("ASP:25: :A"), 1u);  // the catalytic aspartates of both chains
+    EXPECT_EQ(texts.count("ASP:25: :B"), 1u);
+    std::string file;
+    for (const std::string& text : texts) file += text + "\r\n";
+    SelectorSet parsed = KaSel::parse_selector_set(file);
+    std::vector<std::string> back = Texts(parsed);
+    EXPECT_EQ(KaSel::StringSet(back.begin(), back.end()), texts);
+
+    // The predicate takes exactly the atoms whose residue key was listed.
+    SelectorSet keys;
+    for (unsigned int index : KaSel::EvaluateSelection(*mol, site)) keys.insert(Selector::FromAtom(*mol->GetAtom(index)));
+    KaSel::KaResidueSelector predicate(parsed);
+    std::vector<unsigned int> accepted;
+    std::vector<unsigned int> expected;
+    std::unique_ptr<KaSystem::KaIterBase<Kamol::KaAtomBase>> it(mol->GetAtoms());
+    for (; it->IsValid(); it->Next()) {
+        if (predicate(it->Current())) accepted.push_back(it->Current().GetIndex());
+        if (keys.count(Selector::FromAtom(it->Current()))) expected.push_back(it->Current().GetIndex());
+    }
+    EXPECT_EQ(accepted, expected);
+    EXPECT_EQ(accepted, KaSel::EvaluateSelection(*mol, "byres (" + site + ")"));
+    EXPECT_GT(accepted.size(), KaSel::EvaluateSelection(*mol, site).size());
+
+    // Waters of this file have a blank chain; their texts end in that blank,
+    // which the list's piece trim removes, so such a list does not read back.
+    KaSel::StringSet waters = KaSel::str_selector_set(*mol, "water and (ligand around 5)");
+    ASSERT_FALSE(waters.empty());
+    const std::string first = *waters.begin();
+    EXPECT_EQ(first.back(), ' ');
+    EXPECT_EQ(SelectionErrorOf([&] { KaSel::parse_selector_set(first + "\n"); }),
+              FormatError(first.substr(0, first.size() - 1)));
 }
