@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -84,6 +85,14 @@ struct KaAtomColumns {
     std::vector<uint32_t> atomicNums;         // by index; 0 for deleted atoms
 };
 
+// Data derived from a molecule that another library keeps with it, such as
+// the selection engine's spatial index. Its holder checks the molecule's
+// version counters before trusting it.
+class KaDerivedData {
+public:
+    virtual ~KaDerivedData() = default;
+};
+
 class KaMolBase : public KaSystem::KaBase {
 public:
     KaMolBase() = default;
@@ -129,6 +138,11 @@ public:
     uint64_t CoordsVersion() const { return coordsVersion_; }
     void NoteStructureChange() { ++structureVersion_; }
 
+    // The single slot for derived data (null until set); dropped with the
+    // molecule and not copied by Clone.
+    KaDerivedData* GetDerivedData() const { return derived_.get(); }
+    void SetDerivedData(std::unique_ptr<KaDerivedData> data) const { derived_ = std::move(data); }
+
 protected:
     void CopyInto(KaMolBase& target) const;
 
@@ -145,6 +159,7 @@ private:
     uint64_t coordsVersion_ = 1;
     mutable KaAtomColumns columns_;
     mutable uint64_t columnsVersion_ = 0;
+    mutable std::unique_ptr<KaDerivedData> derived_;
 };
 
 // The toolkit's general molecule: an atom/bond graph with coordinates.

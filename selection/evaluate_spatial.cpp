@@ -3,6 +3,7 @@
 #include <string>
 
 #include "selection/evaluate_internal.h"
+#include "selection/molecule_cache.h"
 #include "selection/spatial_index.h"
 
 namespace KaSel {
@@ -16,28 +17,48 @@ std::string SpatialKey(float distance, const Predicate& inner) {
     return "around_" + FormatNumber(distance) + "_" + inner.ToString();
 }
 
+// A radius query on the KD-tree costs about as much as this many atoms
+// tested by the grid pass, which always walks every atom.
+constexpr size_t kTreeQueryCost = 256;
+// Grid passes for small source sets on unchanged coordinates after which
+// building the KD-tree has paid for itself.
+constexpr uint32_t kScansBeforeTree = 8;
+
 // Entry k is set when atom k lies strictly within `distance` of one of
 // `innerAtoms`; the mask has NumAtoms() entries, so atoms whose index is not
 // below that are never within.
-AtomMask ComputeSpatialMask(const SelectionContext& context, float distance, AtomSpan innerAtoms) {
+//
+// A few sources are answered by KD-tree queries when the molecule already has
+// a current tree, and by one grid pass otherwise; the tree is built only once
+// enough such passes on unchanged coordinates would have paid for it. Many
+// sources always take the grid pass. Both decide each pair by the same float
+// test, so the mask does not depend on the path.
+AtomMask ComputeSpatialMask(const SelectionContext& context, float distance, const std::vector<uint32_t>& innerAtoms) {
     const Kamol::KaMolBase& molecule = context.GetMolecule();
     AtomMask mask(molecule.NumAtoms());
-    if (innerAtoms.empty()) return mask;
-    const MoleculePointCloud& tree = context.GetTree();
-    const std::vector<float>& coords = molecule.CoordTable();
-    std::vector<uint32_t> hits;
-    for (uint32_t index : innerAtoms) {
-        float xyz[3] = {0.0f, 0.0f, 0.0f};
-        size_t at = size_t(index) * 3;
-        if (at + 2 < coords.size()) {
-            xyz[0] = coords[at];
-            xyz[1] = coords[at + 1];
-            xyz[2] = coords[at + 2];
+    const float squaredRadius = distance * distance;
+    if (innerAtoms.empty() || !(squaredRadius > 0.0f)) return mask;
+    const SourcePoints sources = GatherSourcePoints(molecule, innerAtoms);
+    if (sources.atoms.empty()) return mask;
+
+    const bool fewSources = sources.atoms.size() * kTreeQueryCost < molecule.Columns().live.size();
+    if (fewSources) {
+        MoleculeCache& cache = CacheOf(molecule);
+        const uint64_t version = molecule.CoordsVersion();
+        bool useTree = cache.tree && cache.treeCoordsVersion == version;
+        if (!useTree) {
+            if (cache.scanCoordsVersion != version) {
+                cache.scanCoordsVersion = version;
+                cache.scansAtVersion = 0;
+            }
+            useTree = ++cache.scansAtVersion > kScansBeforeTree;
         }
-        hits.clear();
-        FindPointsWithin(tree, xyz, distance, hits);
-        for (uint32_t hit : hits) mask.Set(hit);
+        if (useTree) {
+            MarkWithinByTree(*SharedPointCloud(molecule), sources, distance, mask);
+            return mask;
+        }
     }
+    MarkWithinByGrid(molecule, sources, distance, mask);
     return mask;
 }
 

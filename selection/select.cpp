@@ -13,7 +13,7 @@ struct SelectionContext::Impl {
     explicit Impl(Kamol::KaMolBase& molecule) : molecule(molecule) {}
 
     Kamol::KaMolBase& molecule;
-    std::unique_ptr<MoleculePointCloud> tree;
+    std::shared_ptr<const MoleculePointCloud> tree;
     std::unordered_map<std::string, AtomMask> residueGroups;
     std::unordered_map<std::string, AtomMask> chainGroups;
     std::unordered_map<std::string, AtomMask> spatialMasks;
@@ -31,7 +31,7 @@ SelectionContext::~SelectionContext() = default;
 Kamol::KaMolBase& SelectionContext::GetMolecule() const { return impl_->molecule; }
 
 const MoleculePointCloud& SelectionContext::GetTree() const {
-    if (!impl_->tree) impl_->tree = BuildPointCloud(impl_->molecule);
+    if (!impl_->tree) impl_->tree = SharedPointCloud(impl_->molecule);
     return *impl_->tree;
 }
 

@@ -1,0 +1,256 @@
+// Distance predicates and the indexes behind them: exact float decisions at
+// the boundary, shared masks, and the grid and KD-tree paths against a brute
+// force computation.
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <random>
+
+#include <gtest/gtest.h>
+
+#include "evaluate_fixture.h"
+#include "selection/molecule_cache.h"
+#include "selection/spatial_index.h"
+
+namespace {
+
+using namespace evaltest;
+
+const float kInf = std::numeric_limits<float>::infinity();
+const float kNaN = std::numeric_limits<float>::quiet_NaN();
+
+// Squared distance summed in float from zero, x then y then z.
+bool WithinBruteForce(const float* a, const float* b, float radius) {
+    float sum = 0.0f;
+    for (int d = 0; d < 3; ++d) {
+        float diff = a[d] - b[d];
+        sum = sum + diff * diff;
+    }
+    return sum < radius * radius;
+}
+
+const float* Position(const Kamol::KaMolBase& molecule, uint32_t index) {
+    return &molecule.CoordTable()[size_t(index) * 3];
+}
+
+// ---- boundary behaviour of the three predicates -----------------------------------
+
+// Atom 0 (residue LIG) is the reference; the others sit at known distances.
+void BuildLine(MoleculeBuilder& b) {
+    b.Add(8, "O", Residue("LIG"), 0, 0, 0);
+    b.Add(6, "C1", Residue("ALA"), 3, 0, 0);
+    b.Add(6, "C2", Residue("ALA"), 5, 0, 0);           // exactly 5
+    b.Add(6, "C3", Residue("ALA"), 4.9999995f, 0, 0);  // just inside 5
+    b.Add(6, "C4", Residue("ALA"), 0, 0, 10);
+    b.Add(6, "C5", Residue("ALA"), 3, 4, 0);           // exactly 5 again
+    b.Add(6, "C6", Residue("ALA"), 0, 0, -4.99f);
+}
+
+struct DistanceCase {
+    const char* label;
+    float distance;
+    const char* innerResidue;
+    Indices around, expand, beyond;
+};
+
+void PrintTo(const DistanceCase& c, std::ostream* out) { *out << c.label; }
+
+class DistanceTest : public ::testing::TestWithParam<DistanceCase> {};
+
+TEST_P(DistanceTest, AroundExpandBeyond) {
+    const DistanceCase& c = GetParam();
+    MoleculeBuilder b;
+    BuildLine(b);
+    PredicatePtr inner = Make<ResnPredicate>(std::string(c.innerResidue));
+    PredicatePtr around = Make<AroundPredicate>(c.distance, inner);
+    PredicatePtr expand = Make<ExpandPredicate>(c.distance, inner);
+    PredicatePtr beyond = Make<BeyondPredicate>(c.distance, inner);
+    EXPECT_EQ(PerAtom(b.molecule, *around), c.around);
+    EXPECT_EQ(Batch(b.molecule, *around), c.around);
+    EXPECT_EQ(PerAtom(b.molecule, *expand), c.expand);
+    EXPECT_EQ(Batch(b.molecule, *expand), c.expand);
+    EXPECT_EQ(PerAtom(b.molecule, *beyond), c.beyond);
+    EXPECT_EQ(Batch(b.molecule, *beyond), c.beyond);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Boundaries, DistanceTest,
+    ::testing::Values(
+        DistanceCase{"exactly the distance is outside", 5.0f, "LIG", {1, 3, 6}, {0, 1, 3, 6}, {2, 4, 5}},
+        DistanceCase{"negative distance counts by magnitude", -5.0f, "LIG", {1, 3, 6}, {0, 1, 3, 6}, {2, 4, 5}},
+        DistanceCase{"zero selects nothing, not even the inner atoms", 0.0f, "LIG", {}, {}, {0, 1, 2, 3, 4, 5, 6}},
+        DistanceCase{"empty inner selection", 5.0f, "HOH", {}, {}, {0, 1, 2, 3, 4, 5, 6}},
+        DistanceCase{"inner of many atoms", 2.5f, "ALA", {}, {1, 2, 3, 4, 5, 6}, {0}},
+        DistanceCase{"NaN distance is within nothing", kNaN, "LIG", {}, {}, {0, 1, 2, 3, 4, 5, 6}},
+        DistanceCase{"infinite distance covers every finite pair", kInf, "LIG", {1, 2, 3, 4, 5, 6}, {0, 1, 2, 3, 4, 5, 6}, {}}));
+
+TEST(DistanceMasks, AreSharedByKeyAcrossKindsAndDistancesThatPrintAlike) {
+    MoleculeBuilder b;
+    BuildLine(b);
+    int first = 0, second = 0;
+    // Counts the atoms it is asked about; prints as its inner selection.
+    class Counting : public Predicate {
+    public:
+        Counting(int& count) : count_(count) {}
+        bool Evaluate(const SelectionContext&, const Kamol::KaAtomBase& atom) const override {
+            ++count_;
+            return atom.GetIndex() == 0;
+        }
+        std::string ToString() const override { return "resn LIG"; }
+        PredicateType GetType() const override { return PredicateType::RESN; }
+
+    private:
+        int& count_;
+    };
+    int& expandCount = first;
+    int& aroundCount = second;
+    PredicatePtr root = Or({Make<ExpandPredicate>(5.0f, std::make_shared<Counting>(expandCount)),
+                            Make<AroundPredicate>(5.000001f, std::make_shared<Counting>(aroundCount))});
+    // The expand node builds the mask, asking about all 7 atoms; the around
+    // node asks only about the 3 atoms left (2, 4, 5) and finds the mask made
+    // under "around_5_resn LIG", so the atoms at exactly 5 stay outside.
+    const Indices expected{0, 1, 3, 6};
+    for (auto evaluate : {PerAtom, Batch}) {
+        expandCount = aroundCount = 0;
+        EXPECT_EQ(evaluate(b.molecule, *root), expected);
+        EXPECT_EQ(expandCount, 7);
+        EXPECT_EQ(aroundCount, 3);
+    }
+
+    SelectionContext context(b.molecule);
+    Make<BeyondPredicate>(4.25f, Make<ResnPredicate>(std::string("LIG")))->Evaluate(context, *b.molecule.GetAtom(2));
+    EXPECT_TRUE(context.HasSpatialMask("around_4.25_resn LIG"));
+    EXPECT_FALSE(context.HasSpatialMask("around_4.25_resn ALA"));
+}
+
+TEST(DistanceMasks, AtomsWhoseIndexIsNotBelowTheAtomCountAreNeverWithin) {
+    MoleculeBuilder b;
+    for (int i = 0; i < 4; ++i) b.Add(6, "C");
+    ASSERT_TRUE(b.molecule.DeleteAtom(*b.molecule.GetAtom(0)));
+    PredicatePtr inner = Make<IndexPredicate>(1u, Equal);
+    for (auto evaluate : {PerAtom, Batch}) {
+        EXPECT_EQ(evaluate(b.molecule, *Make<ExpandPredicate>(1.0f, inner)), (Indices{1, 2}));
+        EXPECT_EQ(evaluate(b.molecule, *Make<AroundPredicate>(1.0f, inner)), (Indices{2}));
+        EXPECT_EQ(evaluate(b.molecule, *Make<BeyondPredicate>(1.0f, inner)), (Indices{3}));
+    }
+}
+
+TEST(DistanceMasks, AtomOfAnotherMoleculeIsLookedUpByIndex) {
+    MoleculeBuilder bound, other;
+    BuildLine(bound);
+    other.Add(6, "X", 100, 100, 100);
+    Kamol::KaAtomBase& foreign = other.Add(6, "Y", 100, 100, 100);  // index 1: within 5 in the bound molecule
+    SelectionContext context(bound.molecule);
+    PredicatePtr inner = Make<ResnPredicate>(std::string("LIG"));
+    EXPECT_TRUE(ExpandPredicate(5.0f, inner).Evaluate(context, foreign));
+    EXPECT_FALSE(BeyondPredicate(5.0f, inner).Evaluate(context, foreign));
+}
+
+// A molecule of many atoms, so that a single source takes the KD-tree path
+// once the molecule has been asked often enough; moving an atom afterwards
+// must be seen by the next evaluation.
+TEST(DistanceMasks, KeptIndexFollowsCoordinateChanges) {
+    MoleculeBuilder b;
+    b.Add(8, "O", Residue("LIG"), 0, 0, 0);
+    for (int i = 1; i < 600; ++i) b.Add(6, "C", Residue("ALA"), float(i % 30) * 2.0f, float(i / 30) * 2.0f, 50.0f);
+    PredicatePtr around = Make<AroundPredicate>(3.0f, Make<ResnPredicate>(std::string("LIG")));
+    for (int round = 0; round < 12; ++round) EXPECT_TRUE(Batch(b.molecule, *around).empty());
+    ASSERT_NE(CacheOf(b.molecule).tree, nullptr);
+    const float moved[3] = {1.0f, 1.0f, 1.0f};
+    b.molecule.SetCoords(*b.molecule.GetAtom(77), moved);
+    EXPECT_EQ(Batch(b.molecule, *around), (Indices{77}));
+    b.Add(6, "C", Residue("ALA"), 0, 2, 0);
+    EXPECT_EQ(Batch(b.molecule, *around), (Indices{77, 600}));
+    EXPECT_EQ(PerAtom(b.molecule, *around), (Indices{77, 600}));
+}
+
+// ---- the two mask paths against brute force -------------------------------------------
+
+// Points on a half-Angstrom lattice give many pairs at exactly the radius;
+// a few atoms carry non-finite or huge coordinates.
+void BuildCloud(MoleculeBuilder& b, uint32_t count) {
+    std::mt19937 random(7);
+    std::uniform_int_distribution<int> step(-16, 16);
+    for (uint32_t i = 0; i < count; ++i) b.Add(6, "C", step(random) * 0.5f, step(random) * 0.5f, step(random) * 0.5f);
+    b.Add(6, "N", kNaN, 0, 0);
+    b.Add(6, "I", 0, kInf, 0);
+    b.Add(6, "J", 0, 0, -kInf);
+    b.Add(6, "F", 1e20f, 0, 0);
+    b.Add(6, "G", -1e20f, 0, 0);
+    b.Add(6, "M", 3e38f, -3e38f, 0);
+}
+
+class MaskPathTest : public ::testing::TestWithParam<float> {};
+
+TEST_P(MaskPathTest, GridAndTreeEqualBruteForce) {
+    const float radius = GetParam();
+    MoleculeBuilder b;
+    BuildCloud(b, 700);
+    const Kamol::KaMolBase& molecule = b.molecule;
+    const Indices& live = molecule.Columns().live;
+    std::unique_ptr<MoleculePointCloud> cloud = BuildPointCloud(molecule);
+    for (uint32_t stride : {1u, 7u, 97u, 1000u}) {
+        Indices sourceAtoms;
+        for (size_t i = 0; i < live.size(); i += stride) sourceAtoms.push_back(live[i]);
+        sourceAtoms.push_back(live.back());  // the huge-coordinate atom
+        AtomMask expected(molecule.NumAtoms());
+        for (uint32_t atom : live)
+            for (uint32_t source : sourceAtoms)
+                if (WithinBruteForce(Position(molecule, atom), Position(molecule, source), radius)) expected.Set(atom);
+
+        const SourcePoints sources = GatherSourcePoints(molecule, sourceAtoms);
+        AtomMask byGrid(molecule.NumAtoms()), byTree(molecule.NumAtoms());
+        MarkWithinByGrid(molecule, sources, radius, byGrid);
+        MarkWithinByTree(*cloud, sources, radius, byTree);
+        for (uint32_t atom : live) {
+            ASSERT_EQ(byGrid.Test(atom), expected.Test(atom)) << "grid, stride " << stride << ", atom " << atom;
+            ASSERT_EQ(byTree.Test(atom), expected.Test(atom)) << "tree, stride " << stride << ", atom " << atom;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Radii, MaskPathTest,
+                         ::testing::Values(0.5f, 1.0f, 2.5f, 5.0f, -3.0f, 0.7071068f, 1e-3f, 1e-25f, 40.0f, 1e19f, 1e30f,
+                                           kInf, kNaN, 0.0f));
+
+TEST(PointCloud, FindAtomsWithinListsTheBruteForceSetNearestFirst) {
+    MoleculeBuilder b;
+    BuildCloud(b, 500);
+    std::unique_ptr<MoleculePointCloud> cloud = BuildPointCloud(b.molecule);
+    EXPECT_EQ(cloud->atomIndices.size(), 503u);  // the three non-finite atoms are left out
+    for (uint32_t query : {0u, 17u, 250u, 499u, 503u}) {
+        const Kamol::KaAtomBase& atom = *b.molecule.GetAtom(query);
+        for (float radius : {1.0f, 2.5f, 4.0f}) {
+            Indices hits = FindAtomsWithin(*cloud, atom, radius);
+            Indices expected;
+            for (uint32_t other : b.molecule.Columns().live)
+                if (WithinBruteForce(Position(b.molecule, query), Position(b.molecule, other), radius))
+                    expected.push_back(other);
+            std::vector<float> distances;
+            for (uint32_t hit : hits) {
+                const float* p = Position(b.molecule, hit);
+                const float* q = Position(b.molecule, query);
+                distances.push_back((p[0] - q[0]) * (p[0] - q[0]) + (p[1] - q[1]) * (p[1] - q[1]) +
+                                    (p[2] - q[2]) * (p[2] - q[2]));
+            }
+            EXPECT_TRUE(std::is_sorted(distances.begin(), distances.end()));
+            std::sort(hits.begin(), hits.end());
+            EXPECT_EQ(hits, expected) << "atom " << query << ", radius " << radius;
+        }
+    }
+}
+
+TEST(PointCloud, EmptyMoleculeHasNoIndexAndFindsNothing) {
+    MoleculeBuilder empty, other;
+    Kamol::KaAtomBase& atom = other.Add(6, "C");
+    std::unique_ptr<MoleculePointCloud> cloud = BuildPointCloud(empty.molecule);
+    EXPECT_EQ(cloud->index, nullptr);
+    EXPECT_TRUE(FindAtomsWithin(*cloud, atom, 5.0f).empty());
+    PredicatePtr beyond = Make<BeyondPredicate>(5.0f, Make<TruePredicateImpl>());
+    EXPECT_TRUE(Batch(empty.molecule, *beyond).empty());
+    SelectionContext context(empty.molecule);
+    EXPECT_EQ(context.GetTree().index, nullptr);
+    EXPECT_TRUE(beyond->Evaluate(context, atom));
+}
+
+}  // namespace
