@@ -28,13 +28,16 @@ void RequireText(std::string_view text, const std::string& fileName) {
 void RecordFaults::Report(size_t record, const RecordFault& fault) {
     std::string text = "record " + std::to_string(record) + " (line " + std::to_string(fault.line) + "): " + fault.what;
     if (scope_ == ReadScope::First) ThrowFormatError(fileName_, text);
-    if (first_.empty()) first_ = text;
-    KaSystem::Warning("%s: %s; record skipped", fileName_.c_str(), text.c_str());
+    skipped_.push_back(std::move(text));
 }
 
-void RecordFaults::ThrowNothingRead(const char* recordKind) const {
-    if (!first_.empty()) ThrowFormatError(fileName_, "no readable " + std::string(recordKind) + "; " + first_);
-    ThrowFormatError(fileName_, "no " + std::string(recordKind) + " in the file");
+void RecordFaults::Finish(const MolList& molecules, const char* recordKind) const {
+    if (molecules.empty()) {
+        if (!skipped_.empty()) ThrowFormatError(fileName_, "no readable " + std::string(recordKind) + "; " + skipped_[0]);
+        ThrowFormatError(fileName_, "no " + std::string(recordKind) + " in the file");
+    }
+    for (const std::string& text : skipped_)
+        KaSystem::Warning("%s: %s; record skipped", fileName_.c_str(), text.c_str());
 }
 
 }  // namespace io_detail

@@ -65,19 +65,21 @@ struct RecordFault {
 };
 
 // Decides what a record fault does: with ReadScope::First it is a
-// FormatError; with ReadScope::All the record is skipped with a warning.
+// FormatError at once; with ReadScope::All the record is skipped, and Finish
+// warns about each skipped record, or fails when no record could be read.
 class RecordFaults {
 public:
     RecordFaults(const std::string& fileName, ReadScope scope) : fileName_(fileName), scope_(scope) {}
     // `record` is 1-based.
     void Report(size_t record, const RecordFault& fault);
-    // FormatError for a file that gave no molecule: the first fault, if any.
-    [[noreturn]] void ThrowNothingRead(const char* recordKind) const;
+    // `recordKind` names what the file should hold, for the error when
+    // nothing was read.
+    void Finish(const MolList& molecules, const char* recordKind) const;
 
 private:
     const std::string& fileName_;
     ReadScope scope_;
-    std::string first_;
+    std::vector<std::string> skipped_;
 };
 
 inline std::string_view Trim(std::string_view text) {

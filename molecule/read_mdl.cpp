@@ -234,7 +234,7 @@ MolList ReadMdlText(std::string_view text, const std::string& fileName, ReadScop
         }
         if (scope == ReadScope::First) break;
     }
-    if (molecules.empty()) faults.ThrowNothingRead("molecule record");
+    faults.Finish(molecules, "molecule record");
     return molecules;
 }
 

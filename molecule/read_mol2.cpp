@@ -186,7 +186,7 @@ MolList ReadMol2Text(std::string_view text, const std::string& fileName, ReadSco
         }
         if (scope == ReadScope::First) break;
     }
-    if (molecules.empty()) faults.ThrowNothingRead("@<TRIPOS>MOLECULE record");
+    faults.Finish(molecules, "@<TRIPOS>MOLECULE record");
     return molecules;
 }
 

@@ -227,12 +227,14 @@ private:
         size_t missing = 0, firstMissingLine = 0;
         for (const SerialBond& bond : records_.conect) {
             int64_t a = find(bond.serialA), b = find(bond.serialB);
+            // An atom the file lists bonds for is trusted even when a partner is missing.
+            if (a >= 0) bondsGiven_[a] = 1;
+            if (b >= 0) bondsGiven_[b] = 1;
             if (a < 0 || b < 0) {
                 if (missing++ == 0) firstMissingLine = bond.line;
                 continue;
             }
             Bond(uint32_t(a), uint32_t(b));
-            bondsGiven_[a] = bondsGiven_[b] = 1;
         }
         if (missing)
             KaSystem::Warning("%s: %zu CONECT bonds name atom serials that model %d does not have (first at line "
