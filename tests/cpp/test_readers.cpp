@@ -1,0 +1,570 @@
+// Structure-file readers on the bundled real files and on broken copies of them.
+#define USE_STD_SNPRINTF
+#define GEMMI_WRITE_IMPLEMENTATION
+#include <gemmi/pdb.hpp>
+#include <gemmi/polyheur.hpp>
+#include <gemmi/to_cif.hpp>
+#include <gemmi/to_mmcif.hpp>
+
+#include <zlib.h>
+
+#include <map>
+#include <set>
+#include <tuple>
+
+#include "molecule/format.h"
+#include "molecule/io.h"
+#include "molecule/perceive_bonds.h"
+#include "reader_test_support.h"
+
+namespace {
+
+using namespace readers_test;
+using Kamol::FileError;
+using Kamol::FormatError;
+using Kamol::KaAtomBase;
+using Kamol::KaMolBase;
+using Kamol::ReadMolecule;
+using Kamol::ReadMolecules;
+
+// The message of the exception of type E that `call` throws, or a marker.
+template <class E, class Call>
+std::string ErrorOf(Call call) {
+    try {
+        call();
+    } catch (const E& e) {
+        return e.what();
+    } catch (const std::exception& e) {
+        return std::string("<other exception> ") + e.what();
+    }
+    return "<no exception>";
+}
+
+// ---- PDB ------------------------------------------------------------------
+
+TEST(PdbReader, ReadsEveryFieldOfAnAtomRecord) {
+    auto mol = ReadMolecule(DataFile("1hpv.pdb"));
+    EXPECT_EQ(mol->GetTitle(), "1HPV");
+    const KaAtomBase* first = mol->GetAtom(0);
+    const Kamol::KaResidue& r = Res(first);
+    EXPECT_EQ(first->Name(), "N");
+    EXPECT_EQ(first->GetAtomicNum(), 7u);
+    EXPECT_EQ(r.residueName, "PRO");
+    EXPECT_EQ(r.residueNumber, 1);
+    EXPECT_EQ(r.chainId, "A");
+    EXPECT_EQ(r.serialNumber, 1);
+    EXPECT_FLOAT_EQ(r.bFactor, 55.41f);
+    EXPECT_FLOAT_EQ(r.occupancy, 1.0f);
+    EXPECT_EQ(r.alternateLocation, ' ');
+    EXPECT_EQ(r.insertCode, ' ');
+    EXPECT_FALSE(r.hetAtom);
+    EXPECT_EQ(r.modelNumber, 1);
+    float xyz[3];
+    mol->GetCoords(*first, xyz);
+    EXPECT_FLOAT_EQ(xyz[0], 13.120f);
+    EXPECT_FLOAT_EQ(xyz[1], 39.003f);
+    EXPECT_FLOAT_EQ(xyz[2], 5.159f);
+}
+
+struct PdbCounts {
+    const char* file;
+    uint32_t atoms, hetero, waters, hydrogens;
+};
+
+class PdbCensus : public ::testing::TestWithParam<PdbCounts> {};
+
+TEST_P(PdbCensus, CountsAtomsHeteroAtomsWatersAndHydrogens) {
+    const PdbCounts& want = GetParam();
+    auto mol = ReadMolecule(DataFile(want.file));
+    uint32_t hetero = 0, waters = 0, hydrogens = 0;
+    for (const KaAtomBase* atom : Atoms(*mol)) {
+        hetero += Res(atom).hetAtom;
+        waters += Res(atom).residueName == "HOH";
+        hydrogens += atom->GetAtomicNum() == 1;
+        EXPECT_NE(atom->GetAtomicNum(), 0u) << atom->Name() << " " << Res(atom).residueName;
+    }
+    EXPECT_EQ(mol->NumAtoms(), want.atoms);
+    EXPECT_EQ(hetero, want.hetero);
+    EXPECT_EQ(waters, want.waters);
+    EXPECT_EQ(hydrogens, want.hydrogens);
+}
+
+INSTANTIATE_TEST_SUITE_P(BundledFiles, PdbCensus,
+                         ::testing::Values(PdbCounts{"1hpv.pdb", 1631, 115, 80, 0},
+                                           PdbCounts{"3al1.pdb", 679, 102, 30, 356},
+                                           PdbCounts{"pept.pdb", 107, 0, 0, 0}));
+
+// 1hpv carries an entry code and line number where the element columns are;
+// elements then come from the atom names.
+TEST(PdbReader, TakesElementsFromNamesWhenTheElementColumnsHoldNoElement) {
+    auto mol = ReadMolecule(DataFile("1hpv.pdb"));
+    EXPECT_EQ(NamedAtoms(*mol, "A", 25, "CA").at(0)->GetAtomicNum(), 6u);  // carbon, not calcium
+    EXPECT_EQ(NamedAtoms(*mol, "A", 36, "SD").at(0)->GetAtomicNum(), 16u);
+    std::vector<const KaAtomBase*> ligand = ResidueAtoms(*mol, " ", 200);
+    ASSERT_EQ(ligand.size(), 35u);
+    EXPECT_EQ(Res(ligand[0]).residueName, "478");
+    EXPECT_TRUE(Res(ligand[0]).hetAtom);
+    EXPECT_EQ(NamedAtoms(*mol, " ", 200, "S1").at(0)->GetAtomicNum(), 16u);
+    EXPECT_EQ(NamedAtoms(*mol, " ", 201, "O").at(0)->GetAtomicNum(), 8u);
+    EXPECT_EQ(Res(NamedAtoms(*mol, "B", 99, "N").at(0)).residueName, "PHE");
+}
+
+TEST(PdbReader, KeepsAlternateLocationsAndOldStyleHydrogenNames) {
+    auto mol = ReadMolecule(DataFile("3al1.pdb"));
+    std::map<char, int> altlocs;
+    for (const KaAtomBase* atom : Atoms(*mol)) ++altlocs[Res(atom).alternateLocation];
+    EXPECT_EQ(altlocs[' '], 312);
+    EXPECT_EQ(altlocs['A'], 176);
+    EXPECT_EQ(altlocs['B'], 163);
+    EXPECT_EQ(altlocs['C'], 28);
+    EXPECT_EQ(NamedAtoms(*mol, "A", 100, "1H").at(0)->GetAtomicNum(), 1u);
+    EXPECT_EQ(NamedAtoms(*mol, " ", 400, "C1").size(), 2u);  // MPD in two conformations
+}
+
+struct FlagCase {
+    const char* file;
+    const char* chain;
+    int number;
+    uint32_t flags;
+};
+
+class SecondaryStructure : public ::testing::TestWithParam<FlagCase> {};
+
+TEST_P(SecondaryStructure, FlagsEveryAtomOfTheResidue) {
+    const FlagCase& want = GetParam();
+    auto mol = ReadMolecule(DataFile(want.file));
+    std::vector<const KaAtomBase*> atoms = ResidueAtoms(*mol, want.chain, want.number);
+    ASSERT_FALSE(atoms.empty());
+    for (const KaAtomBase* atom : atoms) EXPECT_EQ(Res(atom).secondaryStructure, want.flags) << atom->Name();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    HelixAndSheetRecords, SecondaryStructure,
+    ::testing::Values(FlagCase{"1hpv.pdb", "A", 86, 0}, FlagCase{"1hpv.pdb", "A", 87, 10},
+                      FlagCase{"1hpv.pdb", "A", 90, 10}, FlagCase{"1hpv.pdb", "A", 91, 0},
+                      FlagCase{"1hpv.pdb", "A", 2, 32}, FlagCase{"1hpv.pdb", "A", 4, 32},
+                      FlagCase{"1hpv.pdb", "A", 5, 0}, FlagCase{"1hpv.pdb", "B", 52, 32},
+                      FlagCase{"1hpv.pdb", "B", 51, 0}, FlagCase{"3al1.pdb", "A", 101, 0},
+                      FlagCase{"3al1.pdb", "A", 102, 10}, FlagCase{"3al1.pdb", "B", 210, 10},
+                      FlagCase{"3al1.pdb", "B", 211, 0}));
+
+// Helix classes, turns, CONECT trust and unresolved CONECT serials, on a
+// file cut from pept.pdb with records of our own.
+TEST(PdbReader, ReadsHelixClassesTurnsAndConectRecords) {
+    std::string atoms;
+    std::istringstream pept(ReadText(DataFile("pept.pdb")));
+    std::string line;
+    for (int i = 0; i < 60 && std::getline(pept, line); ++i) atoms += line + "\n";
+    std::string text =
+        "HELIX    1   1 CYS E    2  ALA E    3  5                                   2\n"
+        "HELIX    2   2 HIS E    5  LEU E    6  6                                   2\n"
+        "TURN     1 T1  GLY E   7  GLU E   8\n" + atoms +
+        // Two hetero atoms 3 A apart, joined only by CONECT; two 1.2 A apart,
+        // both named by CONECT, whose bonds the file gives in full.
+        "HETATM  901  C1  LIG X   1      50.000  50.000  50.000  1.00 20.00           C\n"
+        "HETATM  902  C2  LIG X   1      53.000  50.000  50.000  1.00 20.00           C\n"
+        "HETATM  903  C3  LIG X   1      50.000  51.200  50.000  1.00 20.00           C\n"
+        "CONECT  901  902\n"
+        "CONECT  903  999\n"
+        "END\n";
+    ScratchDir dir;
+    std::string path = dir.Write("records.pdb", text);
+    std::unique_ptr<Kamol::KaGraphMol> mol;
+    Warnings warnings = CollectWarnings([&] { mol = ReadMolecule(path); });
+    EXPECT_EQ(Res(ResidueAtoms(*mol, "E", 1).at(0)).secondaryStructure, 0u);
+    EXPECT_EQ(Res(ResidueAtoms(*mol, "E", 3).at(0)).secondaryStructure, 9u);   // 3-10
+    EXPECT_EQ(Res(ResidueAtoms(*mol, "E", 4).at(0)).secondaryStructure, 0u);
+    EXPECT_EQ(Res(ResidueAtoms(*mol, "E", 6).at(0)).secondaryStructure, 138u);  // left-handed alpha
+    EXPECT_EQ(Res(ResidueAtoms(*mol, "E", 7).at(0)).secondaryStructure, 16u);
+    EXPECT_EQ(Res(ResidueAtoms(*mol, "E", 8).at(0)).secondaryStructure, 16u);
+    std::vector<const KaAtomBase*> lig = ResidueAtoms(*mol, "X", 1);
+    ASSERT_EQ(lig.size(), 3u);
+    EXPECT_TRUE(Kamol::AreBonded(*lig[0], *lig[1]));
+    EXPECT_FALSE(Kamol::AreBonded(*lig[0], *lig[2]));
+    EXPECT_EQ(warnings.count, 1u);
+    EXPECT_NE(warnings.text.find("1 CONECT bonds"), std::string::npos) << warnings.text;
+    EXPECT_NE(warnings.text.find(path), std::string::npos) << warnings.text;
+}
+
+// ---- Bonds of proteins ------------------------------------------------------
+
+class ProteinBonds : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(ProteinBonds, JoinEachResidueToTheNextAndStayChemical) {
+    auto mol = ReadMolecule(DataFile(GetParam()));
+    int peptideBonds = 0;
+    for (const KaAtomBase* c : Atoms(*mol)) {
+        const Kamol::KaResidue& r = Res(c);
+        if (r.hetAtom || c->Name() != "C") continue;
+        std::vector<const KaAtomBase*> next = NamedAtoms(*mol, r.chainId, r.residueNumber + 1, "N");
+        if (next.empty() || Res(next[0]).hetAtom) continue;
+        bool joined = false;
+        for (const KaAtomBase* n : next) joined |= Kamol::AreBonded(*c, *n);
+        EXPECT_TRUE(joined) << r.residueName << " " << r.residueNumber << r.chainId << r.alternateLocation;
+        ++peptideBonds;
+    }
+    EXPECT_GT(peptideBonds, 10);
+
+    auto* bonds = mol->GetBondIter();
+    for (; bonds->IsValid(); bonds->Next()) {
+        const KaAtomBase& a = bonds->Current().GetBgn();
+        const KaAtomBase& b = bonds->Current().GetEnd();
+        if (a.GetAtomicNum() <= 10 && b.GetAtomicNum() <= 10) {
+            EXPECT_LE(Distance(*mol, a, b), 2.0f) << a.Name() << "-" << b.Name();
+        }
+        char altA = Res(&a).alternateLocation, altB = Res(&b).alternateLocation;
+        EXPECT_TRUE(altA == ' ' || altB == ' ' || altA == altB) << a.Name() << altA << "-" << b.Name() << altB;
+    }
+    delete bonds;
+    for (const KaAtomBase* atom : Atoms(*mol)) {
+        if (atom->GetAtomicNum() == 1) {
+            EXPECT_EQ(atom->Bonds().size(), 1u) << Res(atom).residueName << atom->Name();
+        }
+        if (Res(atom).residueName == "HOH" && atom->GetAtomicNum() == 8) {
+            EXPECT_TRUE(atom->Bonds().empty());
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(BundledFiles, ProteinBonds, ::testing::Values("1hpv.pdb", "3al1.pdb", "pept.pdb"));
+
+TEST(ProteinBonds, LigandBondsComeFromConectAndLinks) {
+    auto hpv = ReadMolecule(DataFile("1hpv.pdb"));
+    // The inhibitor has 35 heavy atoms in three rings: 37 bonds, none to the protein.
+    size_t inside = 0, outside = 0;
+    for (const KaAtomBase* atom : ResidueAtoms(*hpv, " ", 200))
+        for (const Kamol::KaBondBase* bond : atom->Bonds())
+            (Res(bond->GetNeighbour(*atom)).residueNumber == 200 ? inside : outside)++;
+    EXPECT_EQ(inside, 2u * 37u);
+    EXPECT_EQ(outside, 0u);
+
+    auto al1 = ReadMolecule(DataFile("3al1.pdb"));
+    EXPECT_TRUE(Kamol::AreBonded(*NamedAtoms(*al1, "A", 100, "C").at(0), *NamedAtoms(*al1, "A", 101, "N").at(0)));
+    // MPD (22 atoms, acyclic) in two conformations that never bond each other.
+    size_t mpdBonds = 0;
+    for (const KaAtomBase* atom : ResidueAtoms(*al1, " ", 400)) mpdBonds += atom->Bonds().size();
+    EXPECT_EQ(mpdBonds, 2u * 2u * 21u);
+}
+
+// ---- Models, compression, format choice ---------------------------------------
+
+TEST(PdbReader, ReadsTheFirstModelOrEveryModel) {
+    std::string atoms;
+    std::istringstream pept(ReadText(DataFile("pept.pdb")));
+    std::string line;
+    for (int i = 0; i < 14 && std::getline(pept, line); ++i) atoms += line + "\n";
+    std::string shifted = atoms;
+    for (size_t at = 0; at < shifted.size(); at = shifted.find('\n', at) + 1) shifted[at + 32] = '9';
+    ScratchDir dir;
+    std::string path = dir.Write("models.pdb", "MODEL        1\n" + atoms + "ENDMDL\nMODEL        2\n" + shifted +
+                                                   "ENDMDL\nEND\n");
+    auto first = ReadMolecule(path);
+    auto all = ReadMolecules(path);
+    ASSERT_EQ(all.size(), 2u);
+    EXPECT_EQ(first->NumAtoms(), 14u);
+    EXPECT_EQ(Res(first->GetAtom(0)).modelNumber, 1);
+    EXPECT_EQ(Res(all[1]->GetAtom(0)).modelNumber, 2);
+    EXPECT_EQ(all[1]->NumBonds(), all[0]->NumBonds());
+    float a[3], b[3];
+    all[0]->GetCoords(*all[0]->GetAtom(0), a);
+    all[1]->GetCoords(*all[1]->GetAtom(0), b);
+    EXPECT_FLOAT_EQ(b[0], 94.868f);
+    EXPECT_FLOAT_EQ(a[0], 4.868f);
+}
+
+TEST(PdbReader, ReadsGzipAndTakesTheFormatFromTheCodeOrSuffix) {
+    ScratchDir dir;
+    std::string text = ReadText(DataFile("1hpv.pdb"));
+    std::string gz = dir.Path("1hpv.pdb.gz");
+    gzFile out = gzopen(gz.c_str(), "wb");
+    ASSERT_TRUE(out);
+    ASSERT_EQ(gzwrite(out, text.data(), unsigned(text.size())), int(text.size()));
+    gzclose(out);
+    auto plain = ReadMolecule(DataFile("1hpv.pdb"));
+    auto unzipped = ReadMolecule(gz);
+    EXPECT_EQ(unzipped->NumAtoms(), plain->NumAtoms());
+    EXPECT_EQ(unzipped->NumBonds(), plain->NumBonds());
+
+    std::string txt = dir.Write("structure.txt", text);
+    EXPECT_NE(ErrorOf<FormatError>([&] { ReadMolecule(txt); }).find("cannot tell the file format"), std::string::npos);
+    EXPECT_EQ(ReadMolecule(txt, Kamol::FORMAT_PDB)->NumAtoms(), 1631u);
+    EXPECT_EQ(ReadMolecule(dir.Write("x.ent", text))->NumAtoms(), 1631u);
+    EXPECT_NE(ErrorOf<FormatError>([&] { ReadMolecule(txt, Kamol::FORMAT_CAN_SMILES); }).find("no reader"),
+              std::string::npos);
+    EXPECT_NE(ErrorOf<FormatError>([&] { ReadMolecule(txt, 99); }).find("not a molecule format"), std::string::npos);
+
+    // A gzip stream cut in half.
+    std::string zipped = ReadText(gz);
+    std::string cut = dir.Write("cut.pdb.gz", zipped.substr(0, zipped.size() / 2));
+    std::string message = ErrorOf<FormatError>([&] { ReadMolecule(cut); });
+    EXPECT_NE(message.find(cut), std::string::npos) << message;
+    EXPECT_NE(message.find("gzip"), std::string::npos) << message;
+}
+
+// ---- mmCIF ----------------------------------------------------------------------
+
+// gemmi writes the mmCIF of a PDB file; both must read to the same molecule.
+class MmcifReader : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(MmcifReader, ReadsWhatThePdbReaderReadsFromTheSameStructure) {
+    std::string pdbText = ReadText(DataFile(GetParam()));
+    // gemmi rejects the line numbers of old files in columns 73-80.
+    std::string cleaned;
+    std::istringstream lines(pdbText);
+    for (std::string line; std::getline(lines, line);) cleaned += line.substr(0, 72) + "\n";
+    gemmi::Structure st = gemmi::read_pdb_string(cleaned, GetParam());
+    gemmi::setup_entities(st);
+    ScratchDir dir;
+    std::string cif = dir.Path("structure.cif");
+    {
+        std::ofstream os(cif);
+        gemmi::MmcifOutputGroups groups(true);
+        groups.group_pdb = true;
+        gemmi::cif::write_cif_to_stream(os, gemmi::make_mmcif_document(st, groups));
+    }
+    auto fromPdb = ReadMolecule(DataFile(GetParam()));
+    auto fromCif = ReadMolecule(cif);
+    ASSERT_EQ(fromCif->NumAtoms(), fromPdb->NumAtoms());
+    for (uint32_t i = 0; i < fromPdb->NumAtoms(); ++i) {
+        const KaAtomBase* p = fromPdb->GetAtom(i);
+        const KaAtomBase* c = fromCif->GetAtom(i);
+        const Kamol::KaResidue &rp = Res(p), &rc = Res(c);
+        ASSERT_EQ(c->Name(), p->Name()) << i;
+        EXPECT_EQ(c->GetAtomicNum(), p->GetAtomicNum()) << i;
+        float a[3], b[3];
+        fromPdb->GetCoords(*p, a);
+        fromCif->GetCoords(*c, b);
+        EXPECT_NEAR(a[0], b[0], 1e-4) << i;
+        EXPECT_NEAR(a[2], b[2], 1e-4) << i;
+        EXPECT_EQ(std::tie(rc.residueName, rc.residueNumber, rc.insertCode, rc.chainId, rc.alternateLocation),
+                  std::tie(rp.residueName, rp.residueNumber, rp.insertCode, rp.chainId, rp.alternateLocation))
+            << i;
+        // Serial numbers differ: gemmi numbers the mmCIF rows afresh.
+        EXPECT_EQ(std::tie(rc.hetAtom, rc.secondaryStructure, rc.modelNumber),
+                  std::tie(rp.hetAtom, rp.secondaryStructure, rp.modelNumber))
+            << i;
+        EXPECT_FLOAT_EQ(rc.bFactor, rp.bFactor);
+        EXPECT_FLOAT_EQ(rc.occupancy, rp.occupancy);
+    }
+    EXPECT_EQ(fromCif->NumBonds(), fromPdb->NumBonds());
+}
+
+INSTANTIATE_TEST_SUITE_P(BundledFiles, MmcifReader, ::testing::Values("1hpv.pdb", "3al1.pdb", "pept.pdb"));
+
+TEST(MmcifReaderRecords, UsesAuthorChainsTurnsLinksAndModels) {
+    std::string atomSite =
+        "loop_\n_atom_site.group_PDB\n_atom_site.id\n_atom_site.type_symbol\n_atom_site.label_atom_id\n"
+        "_atom_site.label_alt_id\n_atom_site.label_comp_id\n_atom_site.label_asym_id\n_atom_site.label_seq_id\n"
+        "_atom_site.pdbx_PDB_ins_code\n_atom_site.Cartn_x\n_atom_site.Cartn_y\n_atom_site.Cartn_z\n"
+        "_atom_site.occupancy\n_atom_site.B_iso_or_equiv\n_atom_site.auth_seq_id\n_atom_site.auth_asym_id\n"
+        "_atom_site.pdbx_PDB_model_num\n"
+        "ATOM 1 N N . GLY A 1 ? 0.000 0.000 0.000 1.00 10.0 5 X 1\n"
+        "ATOM 2 C CA . GLY A 1 ? 1.450 0.000 0.000 1.00 11.0 5 X 1\n"
+        "ATOM 3 N N . GLY A 2 A 5.000 0.000 0.000 0.50 12.0 5 X 1\n"
+        "HETATM 4 C C1 . LIG B . ? 10.000 0.000 0.000 1.00 30.0 101 Y 1\n"
+        "HETATM 5 N N1 . LIG B . ? 12.800 0.000 0.000 1.00 31.0 101 Y 1\n"
+        "ATOM 6 N N . GLY A 1 ? 0.000 0.000 1.000 1.00 10.0 5 X 2\n";
+    std::string text = "data_test\n" + atomSite +
+                       "loop_\n_struct_conf.conf_type_id\n_struct_conf.beg_auth_asym_id\n"
+                       "_struct_conf.beg_label_comp_id\n_struct_conf.beg_auth_seq_id\n"
+                       "_struct_conf.pdbx_beg_PDB_ins_code\n_struct_conf.end_auth_asym_id\n"
+                       "_struct_conf.end_label_comp_id\n_struct_conf.end_auth_seq_id\n"
+                       "_struct_conf.pdbx_end_PDB_ins_code\n_struct_conf.pdbx_PDB_helix_class\n"
+                       "HELX_P X GLY 5 ? X GLY 5 ? 5\nTURN_P X GLY 5 A X GLY 5 A ?\n"
+                       "loop_\n_struct_conn.id\n_struct_conn.conn_type_id\n_struct_conn.ptnr1_auth_asym_id\n"
+                       "_struct_conn.ptnr1_label_comp_id\n_struct_conn.ptnr1_auth_seq_id\n"
+                       "_struct_conn.ptnr1_label_atom_id\n_struct_conn.ptnr2_auth_asym_id\n"
+                       "_struct_conn.ptnr2_label_comp_id\n_struct_conn.ptnr2_auth_seq_id\n"
+                       "_struct_conn.ptnr2_label_atom_id\n"
+                       "covale1 covale Y LIG 101 C1 Y LIG 101 N1\n";
+    ScratchDir dir;
+    std::string path = dir.Write("small.cif", text);
+    std::vector<std::unique_ptr<Kamol::KaGraphMol>> models;
+    Warnings warnings = CollectWarnings([&] { models = ReadMolecules(path); });
+    // The second model lacks the linked ligand: the link is reported as skipped.
+    EXPECT_EQ(warnings.count, 1u);
+    EXPECT_NE(warnings.text.find("1 links name atoms that model 2 does not have"), std::string::npos)
+        << warnings.text;
+    ASSERT_EQ(models.size(), 2u);
+    const KaMolBase& mol = *models[0];
+    ASSERT_EQ(mol.NumAtoms(), 5u);
+    EXPECT_EQ(Res(mol.GetAtom(0)).chainId, "X");
+    EXPECT_EQ(Res(mol.GetAtom(0)).residueNumber, 5);
+    EXPECT_EQ(Res(mol.GetAtom(0)).secondaryStructure, 9u);
+    EXPECT_EQ(Res(mol.GetAtom(2)).insertCode, 'A');
+    EXPECT_EQ(Res(mol.GetAtom(2)).secondaryStructure, 16u);
+    EXPECT_FLOAT_EQ(Res(mol.GetAtom(2)).occupancy, 0.5f);
+    EXPECT_EQ(Res(mol.GetAtom(2)).serialNumber, 3);
+    EXPECT_FLOAT_EQ(Res(mol.GetAtom(2)).bFactor, 12.0f);
+    EXPECT_TRUE(Res(mol.GetAtom(3)).hetAtom);
+    EXPECT_FALSE(Res(mol.GetAtom(0)).hetAtom);
+    EXPECT_TRUE(Kamol::AreBonded(*mol.GetAtom(3), *mol.GetAtom(4)));   // 2.8 A: the link, not distance
+    EXPECT_TRUE(Kamol::AreBonded(*mol.GetAtom(0), *mol.GetAtom(1)));   // perceived
+    EXPECT_FALSE(Kamol::AreBonded(*mol.GetAtom(1), *mol.GetAtom(2)));  // 3.55 A
+    EXPECT_EQ(models[1]->NumAtoms(), 1u);
+    EXPECT_EQ(Res(models[1]->GetAtom(0)).modelNumber, 2);
+}
+
+// ---- Small molecules -------------------------------------------------------------
+
+TEST(SmallMoleculeReaders, MolfileGivesAtomsBondsAndNoResidueData) {
+    auto mol = ReadMolecule(DataFile("small01.mol"));
+    EXPECT_EQ(mol->GetTitle(), "MFCD00001453");
+    EXPECT_EQ(mol->NumAtoms(), 36u);
+    EXPECT_EQ(mol->NumBonds(), 37u);
+    float xyz[3];
+    mol->GetCoords(*mol->GetAtom(0), xyz);
+    EXPECT_FLOAT_EQ(xyz[0], -3.6244f);
+    EXPECT_FLOAT_EQ(xyz[2], -0.6837f);
+    EXPECT_EQ(mol->GetAtom(14)->GetAtomicNum(), 8u);
+    EXPECT_EQ(mol->GetAtom(15)->GetAtomicNum(), 1u);
+    const Kamol::KaBondBase* bond = mol->GetAtom(0)->Bonds().at(2);  // "1 4 2"
+    EXPECT_EQ(bond->GetNeighbour(*mol->GetAtom(0)), mol->GetAtom(3));
+    EXPECT_EQ(bond->GetOrder(), 2u);
+    EXPECT_FALSE(Kamol::HasAtomResidue(*mol->GetAtom(0)));
+    EXPECT_EQ(Res(mol->GetAtom(0)).residueName, "UNL");
+}
+
+struct RecordCounts {
+    const char* file;
+    size_t record;
+    uint32_t atoms, bonds;
+};
+
+class RecordBondBlocks : public ::testing::TestWithParam<RecordCounts> {};
+
+// Bond counts equal the bond block each record declares.
+TEST_P(RecordBondBlocks, MatchTheRecordsCountsLine) {
+    const RecordCounts& want = GetParam();
+    auto records = ReadMolecules(DataFile(want.file));
+    ASSERT_GT(records.size(), want.record);
+    EXPECT_EQ(records[want.record]->NumAtoms(), want.atoms);
+    EXPECT_EQ(records[want.record]->NumBonds(), want.bonds);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    BundledFiles, RecordBondBlocks,
+    ::testing::Values(RecordCounts{"ligs3d.sdf", 0, 36, 39}, RecordCounts{"ligs3d.sdf", 1, 33, 37},
+                      RecordCounts{"ligs3d.sdf", 5, 34, 36}, RecordCounts{"ligs3d.sdf", 9, 31, 33},
+                      RecordCounts{"small03.mol2", 0, 10, 9}, RecordCounts{"small03.mol2", 7, 59, 61},
+                      RecordCounts{"small03.mol2", 15, 37, 37}, RecordCounts{"LIG_1HPV.mol2", 0, 70, 72}));
+
+TEST(SmallMoleculeReaders, CountsRecordsAndReadsMol2NamesTypesAndAromaticBonds) {
+    EXPECT_EQ(ReadMolecules(DataFile("ligs3d.sdf")).size(), 10u);
+    EXPECT_EQ(ReadMolecules(DataFile("small03.mol2")).size(), 16u);
+    EXPECT_EQ(ReadMolecule(DataFile("ligs3d.sdf"))->GetTitle(), "MFCD02681585");
+
+    auto mol = ReadMolecule(DataFile("LIG_1HPV.mol2"));
+    EXPECT_EQ(mol->GetTitle(), "LIM::478_200_pdb1hpv_1");
+    EXPECT_EQ(mol->GetAtom(0)->Name(), "C1");
+    std::map<uint32_t, int> elements;
+    for (const KaAtomBase* atom : Atoms(*mol)) ++elements[atom->GetAtomicNum()];
+    // C25 H35 N3 O6 S: the inhibitor of 1hpv with its hydrogens.
+    EXPECT_EQ(elements, (std::map<uint32_t, int>{{1, 35}, {6, 25}, {7, 3}, {8, 6}, {16, 1}}));
+    int aromatic = 0;
+    for (const Kamol::KaBondBase* bond : mol->GetAtom(7)->Bonds()) aromatic += bond->GetOrder() == 4;
+    EXPECT_EQ(aromatic, 2);  // C8 sits in a benzene ring
+}
+
+TEST(SmallMoleculeReaders, ReadsV3000ConnectionTables) {
+    std::string text =
+        "ethanol\n  test\n\n  0  0  0     0  0            999 V3000\n"
+        "M  V30 BEGIN CTAB\nM  V30 COUNTS 4 3 0 0 0\nM  V30 BEGIN ATOM\n"
+        "M  V30 1 C 0.0 0.0 0.0 0\nM  V30 2 C 1.5 0.0 0.0 0\n"
+        "M  V30 3 O 2.0 1.4 -\nM  V30 0.0 0\n"  // continued line
+        "M  V30 4 [N,O] 5.0 5.0 5.0 0\n"
+        "M  V30 END ATOM\nM  V30 BEGIN BOND\nM  V30 1 1 1 2\nM  V30 2 2 2 3\nM  V30 3 1 3 4\n"
+        "M  V30 END BOND\nM  V30 END CTAB\nM  END\n$$$$\n";
+    ScratchDir dir;
+    auto mol = ReadMolecule(dir.Write("ethanol.sdf", text));
+    ASSERT_EQ(mol->NumAtoms(), 4u);
+    EXPECT_EQ(mol->NumBonds(), 3u);
+    EXPECT_EQ(mol->GetAtom(2)->GetAtomicNum(), 8u);
+    EXPECT_EQ(mol->GetAtom(3)->GetAtomicNum(), 0u);  // an atom list names no element
+    float xyz[3];
+    mol->GetCoords(*mol->GetAtom(2), xyz);
+    EXPECT_FLOAT_EQ(xyz[1], 1.4f);
+    EXPECT_EQ(mol->GetAtom(1)->Bonds().at(1)->GetOrder(), 2u);
+}
+
+// A broken record among good ones is skipped, and said so.
+TEST(SmallMoleculeReaders, SkipsABrokenRecordWithAWarning) {
+    std::string sdf = ReadText(DataFile("ligs3d.sdf"));
+    sdf.replace(sdf.find(" 33 37  0"), 9, " xx yy  0");  // counts line of record 2
+    std::string mol2 = ReadText(DataFile("small03.mol2"));
+    size_t third = mol2.find("@<TRIPOS>ATOM", mol2.find("AMPTRB10"));
+    mol2.replace(mol2.find('\n', third) + 1, 20, "garbage line here   ");
+    ScratchDir dir;
+    for (auto [name, text, total] : {std::tuple{"broken.sdf", sdf, size_t(9)}, std::tuple{"broken.mol2", mol2, size_t(15)}}) {
+        std::string path = dir.Write(name, text);
+        size_t read = 0;
+        Warnings warnings = CollectWarnings([&] { read = ReadMolecules(path).size(); });
+        EXPECT_EQ(read, total) << name;
+        EXPECT_EQ(warnings.count, 1u) << name;
+        EXPECT_NE(warnings.text.find(path + ": record " + (total == 9 ? "2" : "3")), std::string::npos) << warnings.text;
+        EXPECT_NE(ReadMolecule(path), nullptr);  // the first record is sound
+    }
+}
+
+// ---- Bad input ---------------------------------------------------------------
+
+struct BadFile {
+    const char* name;
+    std::string content;
+    const char* expected;  // part of the message after the file name
+};
+
+std::string Head(const char* file, size_t bytes) { return ReadText(DataFile(file)).substr(0, bytes); }
+
+class BadInput : public ::testing::TestWithParam<BadFile> {};
+
+TEST_P(BadInput, IsAFormatErrorNamingTheFileAndTheFault) {
+    ScratchDir dir;
+    std::string path = dir.Write(GetParam().name, GetParam().content);
+    for (bool all : {false, true}) {
+        std::string message = ErrorOf<FormatError>([&] { all ? (void)ReadMolecules(path) : (void)ReadMolecule(path); });
+        EXPECT_EQ(message.rfind(path, 0), 0u) << message;
+        EXPECT_NE(message.find(GetParam().expected), std::string::npos) << message;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    TruncatedGarbledEmpty, BadInput,
+    ::testing::Values(
+        BadFile{"empty.pdb", "", "no ATOM or HETATM records"},
+        BadFile{"prose.pdb", "this is not a structure\n", "no ATOM or HETATM records"},
+        BadFile{"binary.pdb", std::string("ATOM\0\1\2", 7), "NUL bytes"},
+        BadFile{"cut.pdb", Head("1hpv.pdb", 81 * 185 + 40), "line 186: atom record is too short"},
+        BadFile{"garbled.pdb", "ATOM      1  N   PRO A   1      13.1x0  39.003   5.159  1.00 55.41\n",
+                "line 1: unreadable coordinate '  13.1x0'"},
+        BadFile{"cif.pdb", "data_1abc\n_cell.length_a 10\n", "perhaps it is cif"},
+        BadFile{"empty.sdf", "", "no molecule record"},
+        BadFile{"cut.sdf", Head("small01.mol", 300), "the file ends inside the atom block"},
+        BadFile{"garbled.sdf", "title\n\n\n xx 1  0  0  0  0  0  0  0  0  1 V2000\n", "unreadable counts line"},
+        BadFile{"badbond.sdf",
+                "t\n\n\n  2  1  0  0  0  0  0  0  0  0999 V2000\n"
+                "    0.0000    0.0000    0.0000 C   0  0\n    1.5000    0.0000    0.0000 C   0  0\n"
+                "  1  9  1  0\nM  END\n$$$$\n",
+                "bond 1 names atom 9 but the record has 2 atoms"},
+        BadFile{"empty.mol2", "", "no @<TRIPOS>MOLECULE record"},
+        BadFile{"cut.mol2", Head("LIG_1HPV.mol2", 2000), "declares 70 atoms but has"},
+        BadFile{"garbled.mol2", "@<TRIPOS>MOLECULE\nm\n1 0\nSMALL\n@<TRIPOS>ATOM\n1 C1 x y z C.3\n",
+                "unreadable atom line"},
+        BadFile{"empty.cif", "", "no data block has an _atom_site table"},
+        BadFile{"garbled.cif", "data_x\nloop_\n_atom_site.id\n_atom_site.Cartn_x\n1 2.0\n3\n", "loop"},
+        BadFile{"nocoords.cif", "data_x\nloop_\n_atom_site.id\n_atom_site.type_symbol\n1 C\n",
+                "has no _atom_site.label_alt_id"},
+        BadFile{"quote.cif", "data_x\n_atom_site.id 'unterminated\n", "unterminated"}));
+
+TEST(BadInputFiles, MissingFilesAndDirectoriesAreFileErrors) {
+    ScratchDir dir;
+    for (const char* name : {"missing.pdb", "missing.sdf", "missing.mol2", "missing.cif", "missing.unknown"}) {
+        std::string message = ErrorOf<FileError>([&] { ReadMolecule(dir.Path(name)); });
+        EXPECT_NE(message.find(dir.Path(name) + ": No such file"), std::string::npos) << message;
+    }
+    std::filesystem::create_directory(dir.Path("folder.pdb"));
+    EXPECT_NE(ErrorOf<FileError>([&] { ReadMolecules(dir.Path("folder.pdb")); }).find("Is a directory"),
+              std::string::npos);
+}
+
+}  // namespace
