@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstdint>
 #include <memory>
+#include <utility>
 
 #include "selection/select.h"
 #include "selection/selection.h"
@@ -17,7 +18,7 @@ constexpr std::string_view kPieceBlanks = " \t\r\n";
 
 bool IsListSeparator(char c) { return c == ',' || c == ';' || c == '&' || c == '\t' || c == '\n'; }
 
-// Strips `blanks` from both ends; a field made only of them stays as it is,
+// Strips blanks and tabs from both ends; a field made only of them stays as it is,
 // so that a blank insert code written by ToString reads back as a blank.
 std::string_view TrimField(std::string_view field) {
     size_t first = field.find_first_not_of(kFieldBlanks);

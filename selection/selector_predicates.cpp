@@ -37,7 +37,8 @@ void KaResidueSelector::BuildKeys() {
     keys_.clear();
     for (const Selector& selector : selectors_) {
         if (selector.chain.size() != 1 || selector.insert_code.size() != 1) continue;
-        keys_.push_back(PackKey(selector.chain[0], selector.insert_code[0], selector.residue_number));
+        keys_.push_back(PackKey(static_cast<unsigned char>(selector.chain[0]),
+                                static_cast<unsigned char>(selector.insert_code[0]), selector.residue_number));
     }
     std::sort(keys_.begin(), keys_.end());
 }
@@ -46,7 +47,9 @@ bool KaResidueSelector::operator()(const Kamol::KaAtomBase& atom) const {
     const Kamol::KaResidue& residue = Kamol::GetAtomResidue(atom);
     char chain = residue.chainId.c_str()[0];
     if (chain == '\0') chain = ' ';
-    return std::binary_search(keys_.begin(), keys_.end(), PackKey(chain, residue.insertCode, residue.residueNumber));
+    uint64_t key = PackKey(static_cast<unsigned char>(chain), static_cast<unsigned char>(residue.insertCode),
+                           residue.residueNumber);
+    return std::binary_search(keys_.begin(), keys_.end(), key);
 }
 
 // ---- name predicates -------------------------------------------------------

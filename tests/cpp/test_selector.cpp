@@ -88,7 +88,9 @@ struct ParseCase {
 
 class SelectorFromString : public testing::TestWithParam<ParseCase> {};
 
-TEST_P(SelectorFromString, ReadsFieldsInTextOrder) { ExpectFields(Selector::FromString(GetParam().text), GetParam().expected); }
+TEST_P(SelectorFromString, ReadsFieldsInTextOrder) {
+    ExpectFields(Selector::FromString(GetParam().text), GetParam().expected);
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Accepted, SelectorFromString,
@@ -356,7 +358,9 @@ TEST(SelectorRoundTrip, BindingSiteOfAProteaseComplex) {
 
     // The predicate takes exactly the atoms whose residue key was listed.
     SelectorSet keys;
-    for (unsigned int index : KaSel::EvaluateSelection(*mol, site)) keys.insert(Selector::FromAtom(*mol->GetAtom(index)));
+    for (unsigned int index : KaSel::EvaluateSelection(*mol, site)) {
+        keys.insert(Selector::FromAtom(*mol->GetAtom(index)));
+    }
     KaSel::KaResidueSelector predicate(parsed);
     std::vector<unsigned int> accepted;
     std::vector<unsigned int> expected;
