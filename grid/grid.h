@@ -130,11 +130,13 @@ template <class T>
 class KaGrid : public KaFixedGrid<T> {
 public:
     KaGrid() = default;
-    KaGrid(const KaGrid& other) : KaFixedGrid<T>(other) { CopyValuesFrom(other); }
+    KaGrid(const KaGrid& other) : KaFixedGrid<T>(other), values_(CopyValues(other)) {}
     KaGrid& operator=(const KaGrid& other) {
         if (this != &other) {
+            T* copied = CopyValues(other);  // may throw: nothing is changed yet
+            ReleaseValues();
             KaFixedGrid<T>::operator=(other);
-            CopyValuesFrom(other);
+            values_ = copied;
         }
         return *this;
     }
@@ -171,13 +173,13 @@ protected:
     }
 
 private:
-    void CopyValuesFrom(const KaGrid& other) {
-        ReleaseValues();
-        uint64_t count = other.GetSize();
-        if (!other.values_ || count == 0) return;
-        values_ = static_cast<T*>(std::malloc(count * sizeof(T)));
-        if (!values_) throw std::bad_alloc();
-        std::memcpy(values_, other.values_, count * sizeof(T));
+    static T* CopyValues(const KaGrid& other) {
+        const uint64_t count = other.GetSize();
+        if (!other.values_ || count == 0) return nullptr;
+        T* copied = static_cast<T*>(std::malloc(count * sizeof(T)));
+        if (!copied) throw std::bad_alloc();
+        std::memcpy(copied, other.values_, count * sizeof(T));
+        return copied;
     }
 
     T* values_ = nullptr;
