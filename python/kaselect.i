@@ -8,6 +8,8 @@
 
 %include <std_except.i>
 %include <std_string.i>
+%include <std_vector.i>
+%include <std_set.i>
 
 %include "kaselect_errors.i"
 
@@ -16,3 +18,6 @@
 #define KASELECT_VERSION_PATCH 2
 
 %include "kaselect_selection.i"
+%include "kaselect_molecule.i"
+%include "kaselect_select.i"
+%include "kaselect_selector.i"

@@ -101,11 +101,16 @@ namespace Kamol {
 class KaMolBase;
 class KaAtomBase;
 }
+// Registry types shared with lumora.kamol.
+%types(Kamol::KaMolBase*, Kamol::KaAtomBase*);
 
 %typemap(in) Kamol::KaMolBase& {
     if (!kaselMoleculeArg($input, &$1)) SWIG_fail;
 }
-%typemap(typecheck, precedence=SWIG_TYPECHECK_POINTER) Kamol::KaMolBase& {
+%typemap(in) const Kamol::KaMolBase& {
+    if (!kaselMoleculeArg($input, const_cast<Kamol::KaMolBase**>(&$1))) SWIG_fail;
+}
+%typemap(typecheck, precedence=SWIG_TYPECHECK_POINTER) Kamol::KaMolBase&, const Kamol::KaMolBase& {
     $1 = kaselIsMolecule($input) ? 1 : 0;
 }
 %typemap(in) const Kamol::KaAtomBase& {

@@ -5,3 +5,4 @@ is available here (``kaselect._kaselect`` is the extension itself).
 """
 from .kaselect import *  # noqa: F401,F403
 from . import _kaselect  # noqa: F401
+from .arrays import select_indices, select_mask  # noqa: F401

@@ -1,0 +1,123 @@
+// kaselect._fastpath: selection results as raw buffers for NumPy, without a
+// Python object per atom. The package wraps them as numpy arrays
+// (kaselect.select_indices, kaselect.select_mask).
+#include <Python.h>
+
+#include <cstring>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "molecule/molecule.h"
+#include "selection/select.h"
+#include "selection/selection.h"
+
+namespace {
+
+// Layout of the wrapped-pointer object behind a toolkit proxy's "this".
+struct WrappedPointer {
+    PyObject_HEAD
+    void* ptr;
+};
+
+PyObject* moleculeClass = nullptr;
+
+// The native molecule of a lumora.kamol molecule proxy, or null with TypeError set.
+Kamol::KaMolBase* MoleculeFromObject(PyObject* obj) {
+    if (obj == Py_None) {
+        PyErr_SetString(PyExc_TypeError, "Null reference.");
+        return nullptr;
+    }
+    if (!moleculeClass) {
+        PyObject* module = PyImport_ImportModule("lumora.kamol");
+        if (module) {
+            moleculeClass = PyObject_GetAttrString(module, "KaMolBase");
+            Py_DECREF(module);
+        }
+        if (!moleculeClass) PyErr_Clear();
+    }
+    void* ptr = nullptr;
+    if (moleculeClass && PyObject_IsInstance(obj, moleculeClass) == 1) {
+        if (PyObject* self = PyObject_GetAttrString(obj, "this")) {
+            ptr = reinterpret_cast<WrappedPointer*>(self)->ptr;
+            Py_DECREF(self);
+        }
+    }
+    PyErr_Clear();
+    if (!ptr) PyErr_SetString(PyExc_TypeError, "Expected KaMolBase-derived object.");
+    return static_cast<Kamol::KaMolBase*>(ptr);
+}
+
+bool ParseArguments(PyObject* args, Kamol::KaMolBase** mol, std::string* text) {
+    PyObject* molObj = nullptr;
+    PyObject* textObj = nullptr;
+    if (!PyArg_UnpackTuple(args, "select", 2, 2, &molObj, &textObj)) return false;
+    *mol = MoleculeFromObject(molObj);
+    if (!*mol) return false;
+    if (!PyUnicode_Check(textObj)) {
+        PyErr_SetString(PyExc_TypeError, "selection text must be str");
+        return false;
+    }
+    PyObject* bytes = PyUnicode_AsUTF8String(textObj);
+    if (!bytes) return false;
+    char* data = nullptr;
+    Py_ssize_t size = 0;
+    PyBytes_AsStringAndSize(bytes, &data, &size);
+    text->assign(data, static_cast<size_t>(size));
+    Py_DECREF(bytes);
+    return true;
+}
+
+// Runs the selection, translating native exceptions like the main module.
+bool Evaluate(Kamol::KaMolBase& mol, const std::string& text, std::vector<unsigned int>* out) {
+    try {
+        *out = KaSel::EvaluateSelection(mol, text);
+        return true;
+    } catch (const KaSel::SelectionError& e) {
+        PyErr_SetString(PyExc_ValueError, e.what());
+    } catch (const std::exception& e) {
+        PyErr_SetString(PyExc_RuntimeError, e.what());
+    } catch (...) {
+        PyErr_SetString(PyExc_RuntimeError, "Unknown C++ exception");
+    }
+    return false;
+}
+
+// indices(mol, text) -> bytearray of native-endian uint32 atom indices.
+PyObject* Indices(PyObject*, PyObject* args) {
+    Kamol::KaMolBase* mol = nullptr;
+    std::string text;
+    std::vector<unsigned int> selected;
+    if (!ParseArguments(args, &mol, &text) || !Evaluate(*mol, text, &selected)) return nullptr;
+    Py_ssize_t bytes = static_cast<Py_ssize_t>(selected.size() * sizeof(unsigned int));
+    PyObject* result = PyByteArray_FromStringAndSize(nullptr, bytes);
+    if (result && bytes) std::memcpy(PyByteArray_AsString(result), selected.data(), bytes);
+    return result;
+}
+
+// mask(mol, text) -> bytearray of 0/1 bytes, one per atom index (deleted atoms 0).
+PyObject* Mask(PyObject*, PyObject* args) {
+    Kamol::KaMolBase* mol = nullptr;
+    std::string text;
+    std::vector<unsigned int> selected;
+    if (!ParseArguments(args, &mol, &text) || !Evaluate(*mol, text, &selected)) return nullptr;
+    PyObject* result = PyByteArray_FromStringAndSize(nullptr, mol->IndexLimit());
+    if (!result) return nullptr;
+    char* mask = PyByteArray_AsString(result);
+    std::memset(mask, 0, mol->IndexLimit());
+    for (unsigned int index : selected) mask[index] = 1;
+    return result;
+}
+
+PyMethodDef methods[] = {
+    {"indices", Indices, METH_VARARGS, "Selected atom indices as a bytearray of uint32."},
+    {"mask", Mask, METH_VARARGS, "Selection mask as a bytearray with one byte per atom index."},
+    {nullptr, nullptr, 0, nullptr},
+};
+
+PyModuleDef moduleDef = {PyModuleDef_HEAD_INIT, "_fastpath", nullptr, 0, methods,
+                         nullptr, nullptr, nullptr, nullptr};
+
+}  // namespace
+
+PyMODINIT_FUNC PyInit__fastpath() { return PyModuleDef_Init(&moduleDef); }
