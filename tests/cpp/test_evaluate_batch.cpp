@@ -1,0 +1,211 @@
+// Whole-molecule evaluation against atom-by-atom evaluation: same atoms, same
+// predicates run on the same atoms, the same marks left on the molecule; and
+// the KaSelect atom predicate with its caches.
+#include <algorithm>
+#include <map>
+#include <set>
+
+#include <gtest/gtest.h>
+
+#include "evaluate_fixture.h"
+#include "molecule/io.h"
+#include "selection/selection.h"
+
+namespace {
+
+using namespace evaltest;
+
+KaSystem::KaTag TaggedTag() { return KaSystem::TagFromName("KaSel_Tagged"); }
+
+std::unique_ptr<Kamol::KaGraphMol> Load(const std::string& file) {
+    return Kamol::ReadMolecule(std::string(KASELECT_DATA_DIR) + "/" + file);
+}
+
+Indices AskEachAtom(Kamol::KaMolBase& mol, const KaSelect& select) {
+    Indices selected;
+    std::unique_ptr<KaSystem::KaIterBase<Kamol::KaAtomBase>> atoms(mol.GetAtoms());
+    for (; atoms->IsValid(); atoms->Next())
+        if (select(atoms->Current())) selected.push_back(atoms->Current().GetIndex());
+    return selected;
+}
+
+// ---- same answers and same marks on real structures ------------------------------------
+
+struct TextCase {
+    const char* file;
+    const char* text;
+};
+
+void PrintTo(const TextCase& c, std::ostream* out) { *out << c.file << ": " << c.text; }
+
+class BatchEqualsPerAtom : public ::testing::TestWithParam<TextCase> {};
+
+TEST_P(BatchEqualsPerAtom, SameAtomsAndSameMarks) {
+    std::unique_ptr<Kamol::KaGraphMol> batchMol = Load(GetParam().file);
+    std::unique_ptr<Kamol::KaGraphMol> perAtomMol = Load(GetParam().file);
+    std::vector<unsigned int> batch = EvaluateSelection(*batchMol, GetParam().text);
+    KaSelect select(*perAtomMol, GetParam().text);
+    EXPECT_EQ(batch, AskEachAtom(*perAtomMol, select));
+    EXPECT_EQ(batchMol->HasData(TaggedTag()), perAtomMol->HasData(TaggedTag()));
+    // Asked again on the marked molecules, with caches from scratch.
+    EXPECT_EQ(EvaluateSelection(*perAtomMol, GetParam().text), batch);
+    EXPECT_EQ(CountSelection(*batchMol, GetParam().text), batch.size());
+}
+
+const char* const kTexts[] = {
+    "",
+    "all",
+    "none",
+    "protein",
+    "not protein",
+    "water and not protein",
+    "elem C and protein",
+    "elem Xe and protein",
+    "name CA+CB and resi 10-20",
+    "resn 478 or water",
+    "chain A and resi < 30",
+    "byres (resn 478 around 5)",
+    "bychain (resi 25 and chain B)",
+    "resn 478 around 4 or ligand",
+    "not (ligand around 5)",
+    "index < 100 and (protein expand 2)",
+    "b < 20 and sidechain",
+    "polar_hydrogen or nonpolar_hydrogen",
+    "helix or sheet or turn",
+    "loop and backbone",
+    "metal or capping",
+    "organic and not solvent",
+    "none and protein",
+    "all or protein",
+    "(elem O and water) around 3 and not water",
+    "resn HOH beyond 6",
+    "byres hydrogen",
+    "frag 0 and id > 1000",
+    "alt A or alt B",
+    "heavy and chain B and not byres (water around 3.5)",
+    "(water around 3) and (water expand 3) and not (water beyond 3)",
+    "elem N and organic",
+    "elem Xe around 5 and protein",
+    "name C* and not (resn 478 or resn HOH)",
+    "bychain (ligand around 4) and not protein",
+};
+
+std::vector<TextCase> Cases() {
+    std::vector<TextCase> cases;
+    for (const char* file : {"1hpv.pdb", "3al1.pdb", "ligs3d.sdf"})
+        for (const char* text : kTexts) cases.push_back({file, text});
+    return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(Selections, BatchEqualsPerAtom, ::testing::ValuesIn(Cases()));
+
+// ---- every node asked about exactly the atoms it is asked about one at a time ----------
+
+// Records the atoms it is asked about, then answers as its inner node.
+class Recording : public Predicate {
+public:
+    Recording(PredicatePtr inner, std::set<uint32_t>& seen) : inner_(std::move(inner)), seen_(seen) {}
+    bool Evaluate(const SelectionContext& context, const Kamol::KaAtomBase& atom) const override {
+        seen_.insert(atom.GetIndex());
+        return inner_->Evaluate(context, atom);
+    }
+    void SelectFrom(const SelectionContext& context, std::span<const uint32_t> atoms,
+                    std::vector<uint32_t>& accepted) const override {
+        seen_.insert(atoms.begin(), atoms.end());
+        inner_->SelectFrom(context, atoms, accepted);
+    }
+    std::string ToString() const override { return inner_->ToString(); }
+    PredicateType GetType() const override { return inner_->GetType(); }
+
+private:
+    PredicatePtr inner_;
+    std::set<uint32_t>& seen_;
+};
+
+TEST(ShortCircuit, EveryNodeSeesTheSameAtomsInBothForms) {
+    std::unique_ptr<Kamol::KaGraphMol> mol = Load("1hpv.pdb");
+    std::map<std::string, std::set<uint32_t>> seen;
+    auto rec = [&](const char* label, PredicatePtr inner) { return std::make_shared<Recording>(std::move(inner), seen[label]); };
+    PredicatePtr root = Or({
+        And({rec("elem C", Make<ElemPredicate>(std::string("C"))), rec("chain A", Make<ChainPredicate>(std::string("A"))),
+             rec("not resi<50", Not(rec("resi<50", Make<ResiPredicate>(50, Less))))}),
+        rec("water", Make<WaterPredicate>()),
+        rec("around", Make<AroundPredicate>(4.0f, rec("around inner", Make<ResnPredicate>(std::string("478"))))),
+        rec("byres", Make<ByResPredicate>(rec("byres inner", Make<NamePredicate>(std::string("OG1"))))),
+        And({rec("and empty", Make<FalsePredicateImpl>()), rec("never", Make<ProteinPredicate>())}),
+    });
+    const Indices perAtom = PerAtom(*mol, *root);
+    const std::map<std::string, std::set<uint32_t>> perAtomSeen = seen;
+    for (auto& [label, atoms] : seen) atoms.clear();  // the recorders keep writing here
+    const Indices batch = Batch(*mol, *root);
+    EXPECT_EQ(batch, perAtom);
+    for (const auto& [label, atoms] : perAtomSeen) EXPECT_EQ(seen[label], atoms) << label;
+    EXPECT_TRUE(perAtomSeen.at("never").empty());
+    EXPECT_FALSE(perAtomSeen.at("resi<50").empty());
+    EXPECT_LT(perAtomSeen.at("resi<50").size(), perAtomSeen.at("chain A").size());
+    EXPECT_LT(perAtomSeen.at("water").size(), mol->NumAtoms());
+}
+
+// ---- KaSelect --------------------------------------------------------------------------
+
+TEST(KaSelectBinding, EmptyTextAndDefaultSelectionSelectEveryAtom) {
+    std::unique_ptr<Kamol::KaGraphMol> mol = Load("3al1.pdb");
+    const Indices& live = mol->Columns().live;
+    EXPECT_EQ(EvaluateSelection(*mol, ""), live);
+    EXPECT_EQ(CountSelection(*mol, ""), live.size());
+    KaSelect select(*mol, KaSelection());
+    EXPECT_EQ(AskEachAtom(*mol, select), live);
+    EXPECT_EQ(select.GetSelection().ToCanonical(), "all");
+    EXPECT_EQ(KaSelect(*mol, "water and protein").GetSelection().ToCanonical(), "(protein and water)");
+}
+
+TEST(KaSelectBinding, EmptyMoleculeAndBadText) {
+    Kamol::KaGraphMol empty;
+    for (const char* text : {"", "protein", "byres (water around 5)", "water beyond 3"})
+        EXPECT_TRUE(EvaluateSelection(empty, text).empty()) << text;
+    EXPECT_EQ(CountSelection(empty, "all"), 0u);
+    EXPECT_THROW(EvaluateSelection(empty, "resn"), SelectionError);
+    EXPECT_THROW(CountSelection(empty, " "), SelectionError);
+    EXPECT_THROW(KaSelect(empty, "around 5"), SelectionError);
+}
+
+TEST(KaSelectBinding, AnswersFromItsCachesWhileCopiesStartAfresh) {
+    MoleculeBuilder b;
+    b.Add(8, "O", Residue("LIG"), 0, 0, 0);
+    b.Add(6, "C", Residue("ALA"), 10, 0, 0);
+    b.Add(6, "C", Residue("ALA"), 2, 0, 0);
+    KaSelect select(b.molecule, "ligand around 3");
+    Kamol::KaAtomBase& far = *b.molecule.GetAtom(1);
+    EXPECT_FALSE(select(far));
+    const float moved[3] = {1, 0, 0};
+    b.molecule.SetCoords(far, moved);
+    EXPECT_FALSE(select(far));  // the mask was made before the move
+    KaSelect copy(select);
+    std::unique_ptr<KaSelect> clone(select.Clone());
+    EXPECT_TRUE(copy(far));
+    EXPECT_TRUE((*clone)(far));
+    EXPECT_EQ(clone->GetSelection().ToCanonical(), "ligand around 3");
+    EXPECT_EQ(EvaluateSelection(b.molecule, "ligand around 3"), (Indices{1, 2}));
+}
+
+TEST(KaSelectBinding, AtomOfAnotherMoleculeIsAnsweredWithoutFault) {
+    std::unique_ptr<Kamol::KaGraphMol> mol = Load("1hpv.pdb");
+    MoleculeBuilder other;
+    for (int i = 0; i < 3; ++i) other.Add(6, "CA", Residue("ALA", 25, "A"));
+    Kamol::KaAtomBase& huge = *other.molecule.GetAtom(2);
+    // Distance and grouping answers are looked up by the atom's index in the
+    // tables built for the bound molecule.
+    for (const char* text : {"byres (resi 25 and chain A)", "water around 5", "resn 478 beyond 3", "bychain chain B",
+                             "resn 478 expand 30"}) {
+        std::vector<unsigned int> bound = EvaluateSelection(*mol, text);
+        bool boundAnswer = std::find(bound.begin(), bound.end(), huge.GetIndex()) != bound.end();
+        EXPECT_EQ(KaSelect(*mol, text)(huge), boundAnswer) << text;
+    }
+    KaSelect byName(*mol, "name CA and resi 25");
+    EXPECT_TRUE(byName(huge));
+    KaSelect protein(*mol, "protein");
+    EXPECT_FALSE(protein(huge));  // the atom's own molecule carries no marks
+    EXPECT_TRUE(mol->HasData(TaggedTag()));
+}
+
+}  // namespace
