@@ -22,9 +22,10 @@ handler is strict, else as 4), 6 fatal, 7 usage, 8 counted only. Messages
 below the calling thread's level are neither printed nor counted.
 
 Levels 6 and 7 END THE PROCESS (exit status 1 and 0), even when filtered
-out, and so does level 5 while the handler is strict: that is the
-toolkit's fatal-error path, kept as it is. Python's own stdout and stderr
-are flushed first; nothing else runs (no finally blocks, no atexit).";
+out, and so does level 5 while the handler is strict (unless the thread's
+level is above 5): that is the toolkit's fatal-error path, kept as it is.
+Python's own stdout and stderr are flushed first; nothing else runs (no
+finally blocks, no atexit handlers).";
 
 namespace KaSystem {
 
