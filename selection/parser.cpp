@@ -51,7 +51,7 @@ struct ParseState {
     int32_t pathResidue = -1;
     std::string pathName;
     std::vector<GroupFrame> frameStack{GroupFrame{}};
-    // Current nesting of not-expressions; bounds recursion (see NestingGuard).
+    // Current nesting of not-expressions, bounded by kMaxNesting.
     int depth = 0;
 
     GroupFrame& Frame() { return frameStack.back(); }
@@ -113,7 +113,7 @@ int32_t ToInteger(const char* begin, const char* end) {
 float ToFloat(const std::string& text) {
     static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", locale_t(0));
     errno = 0;
-    const float value = strtof_l(text.c_str(), nullptr, cLocale);
+    const float value = cLocale ? strtof_l(text.c_str(), nullptr, cLocale) : std::strtof(text.c_str(), nullptr);
     if (errno == ERANGE) throw std::out_of_range("stof argument out of range");
     return value;
 }
@@ -259,30 +259,35 @@ struct Action<gr::decimal_equal<Node>> {
     static void apply0(ParseState& state) { Push(state, std::make_shared<Node>(state.currentDecimal, Equal)); }
 };
 
-// Name lists.
+// Name lists, letters and element symbols: the matched text becomes the
+// current text, which the enclosing row then uses.
+
+struct TakeText {
+    template <class Input>
+    static void apply(const Input& in, ParseState& state) {
+        state.currentText = in.string();
+    }
+};
+template <>
+struct Action<gr::quoted_text> : TakeText {};
+template <>
+struct Action<gr::bare_item> : TakeText {};
+template <>
+struct Action<gr::chain_letter> : TakeText {};
+template <>
+struct Action<gr::alt_letter> : TakeText {};
+template <>
+struct Action<gr::element_symbol> : TakeText {};
 
 template <class Node, class Keyword>
 struct Action<gr::list_keyword<Node, Keyword>> {
     static void apply0(ParseState& state) { state.nameList.clear(); }
 };
 template <>
-struct Action<gr::quoted_text> {
-    template <class Input>
-    static void apply(const Input& in, ParseState& state) {
-        state.currentText = in.string();
-    }
-};
-template <>
-struct Action<gr::bare_item> {
-    template <class Input>
-    static void apply(const Input& in, ParseState& state) {
-        state.currentText = in.string();
-    }
-};
-template <>
 struct Action<gr::list_item> {
     static void apply0(ParseState& state) { state.nameList.push_back(state.currentText); }
 };
+// One item gives one node; more give an "or" of one node per item.
 template <class Node, class Keyword>
 struct Action<gr::list_row<Node, Keyword>> {
     static void apply0(ParseState& state) {
@@ -298,33 +303,6 @@ struct Action<gr::list_row<Node, Keyword>> {
     }
 };
 
-// Letters and element symbols.
-
-template <class Input>
-void TakeText(const Input& in, ParseState& state) {
-    state.currentText = in.string();
-}
-template <>
-struct Action<gr::chain_letter> {
-    template <class Input>
-    static void apply(const Input& in, ParseState& state) {
-        TakeText(in, state);
-    }
-};
-template <>
-struct Action<gr::alt_letter> {
-    template <class Input>
-    static void apply(const Input& in, ParseState& state) {
-        TakeText(in, state);
-    }
-};
-template <>
-struct Action<gr::element_symbol> {
-    template <class Input>
-    static void apply(const Input& in, ParseState& state) {
-        TakeText(in, state);
-    }
-};
 template <>
 struct Action<gr::chain_row> {
     static void apply0(ParseState& state) { Push(state, std::make_shared<ChainPredicate>(state.currentText)); }

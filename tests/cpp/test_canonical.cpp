@@ -38,7 +38,17 @@ INSTANTIATE_TEST_SUITE_P(
                     TextCase{"serial 5", "id 5"}, TextCase{"bfactor 5", "b 5"}, TextCase{"fragment 5", "frag 5"},
                     TextCase{"INDEX 5", "index 5"}, TextCase{"elem cl", "elem Cl"}, TextCase{"elem FE", "elem Fe"},
                     TextCase{"chain a", "chain a"}, TextCase{"alt B", "alt B"}, TextCase{"name ca", "name ca"},
-                    TextCase{"name \"C A\"", "name C A"}, TextCase{"resn A*", "resn A*"}));
+                    TextCase{"name \"C A\"", "name C A"}, TextCase{"resn A*", "resn A*"},
+                    // Longer spellings are tried first.
+                    TextCase{"LIGAND", "ligand"}, TextCase{"Backbone", "backbone"}, TextCase{"SIDECHAIN", "sidechain"},
+                    TextCase{"metal", "metal"}, TextCase{"Capping", "capping"}, TextCase{"Hydrogen", "hydrogen"},
+                    TextCase{"POLAR_HYDROGEN", "polar_hydrogen"}, TextCase{"nonpolar_hydrogen", "nonpolar_hydrogen"},
+                    TextCase{"Id 5", "id 5"}, TextCase{"frag 5", "frag 5"}, TextCase{"B 5", "b 5"},
+                    TextCase{"Resi 1", "resi 1"}, TextCase{"RESN ALA", "resn ALA"}, TextCase{"ALT A", "alt A"},
+                    TextCase{"NOT water", "not water"}, TextCase{"BYRES water", "byres water"},
+                    TextCase{"ByChain water", "bychain water"}, TextCase{"water AROUND 3", "water around 3"},
+                    TextCase{"water Expand 3", "water expand 3"}, TextCase{"water beYond 3", "water beyond 3"},
+                    TextCase{"water AnD protein Or ligand", "((protein and water) or ligand)"}));
 
 INSTANTIATE_TEST_SUITE_P(
     Numbers, CanonicalText,

@@ -165,48 +165,6 @@ INSTANTIATE_TEST_SUITE_P(
         ShapeCase{"all", "all"},
         ShapeCase{"none", "none"}));
 
-// Every spelling of a keyword, in any letter case, gives its kind.
-struct SpellingCase {
-    const char* text;
-    PredicateType type;
-};
-
-class ParserSpelling : public testing::TestWithParam<SpellingCase> {};
-
-TEST_P(ParserSpelling, GivesKind) {
-    EXPECT_EQ(ParseSelectionText(GetParam().text)->GetType(), GetParam().type) << GetParam().text;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Keywords, ParserSpelling,
-    testing::Values(SpellingCase{"protein", PredicateType::PROTEIN}, SpellingCase{"PROTEIN", PredicateType::PROTEIN},
-                    SpellingCase{"ligand", PredicateType::LIGAND}, SpellingCase{"lig", PredicateType::LIGAND},
-                    SpellingCase{"Water", PredicateType::WATER}, SpellingCase{"solvent", PredicateType::SOLVENT},
-                    SpellingCase{"organic", PredicateType::ORGANIC}, SpellingCase{"backbone", PredicateType::BACKBONE},
-                    SpellingCase{"bb", PredicateType::BACKBONE}, SpellingCase{"sidechain", PredicateType::BACKBONE},
-                    SpellingCase{"SC", PredicateType::BACKBONE}, SpellingCase{"metals", PredicateType::METAL},
-                    SpellingCase{"metal", PredicateType::METAL}, SpellingCase{"METAL", PredicateType::METAL},
-                    SpellingCase{"capping", PredicateType::CAPPING}, SpellingCase{"caps", PredicateType::CAPPING},
-                    SpellingCase{"helix", PredicateType::HELIX}, SpellingCase{"sheet", PredicateType::SHEET},
-                    SpellingCase{"turn", PredicateType::TURN}, SpellingCase{"loop", PredicateType::LOOP},
-                    SpellingCase{"heavy", PredicateType::HEAVY},
-                    SpellingCase{"polar_hydrogen", PredicateType::POLAR_HYDROGEN},
-                    SpellingCase{"PolarH", PredicateType::POLAR_HYDROGEN},
-                    SpellingCase{"nonpolar_hydrogen", PredicateType::NONPOLAR_HYDROGEN},
-                    SpellingCase{"apolarh", PredicateType::NONPOLAR_HYDROGEN},
-                    SpellingCase{"hydrogen", PredicateType::HYDROGEN}, SpellingCase{"H", PredicateType::HYDROGEN},
-                    SpellingCase{"ALL", PredicateType::ALL_MATCH}, SpellingCase{"None", PredicateType::NO_MATCH},
-                    SpellingCase{"SERIAL 1", PredicateType::ID}, SpellingCase{"Id 1", PredicateType::ID},
-                    SpellingCase{"FRAG 1", PredicateType::FRAGMENT}, SpellingCase{"Index 1", PredicateType::INDEX},
-                    SpellingCase{"BFactor 1", PredicateType::B_FACTOR}, SpellingCase{"Resi 1", PredicateType::RESI},
-                    SpellingCase{"RESN ALA", PredicateType::RESN}, SpellingCase{"Chain A", PredicateType::CHAIN},
-                    SpellingCase{"ELEM C", PredicateType::ELEM}, SpellingCase{"ALT A", PredicateType::ALT},
-                    SpellingCase{"NOT water", PredicateType::NOT}, SpellingCase{"BYRES water", PredicateType::BY_RES},
-                    SpellingCase{"ByChain water", PredicateType::BY_CHAIN},
-                    SpellingCase{"water AROUND 3", PredicateType::AROUND},
-                    SpellingCase{"water Expand 3", PredicateType::EXPAND},
-                    SpellingCase{"water beYond 3", PredicateType::BEYOND}));
-
 // Texts the grammar rejects as a whole.
 class ParserRejects : public testing::TestWithParam<const char*> {};
 
