@@ -85,5 +85,7 @@ inline bool SetAtomResidue(Kamol::KaAtomBase& atom, const Kamol::KaResidue& resi
 
 namespace Kamol {
 uint32_t GetAtomicNumFromSymbol(const char* symbol);
+// Standard symbol of an atomic number ("Fe" for 26); "" outside 1..118.
+const char* GetElementSymbol(uint32_t atomicNum);
 
 }  // namespace Kamol

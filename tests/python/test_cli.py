@@ -1,0 +1,105 @@
+"""The command-line contract: output shapes, exit statuses and messages."""
+import json
+import os
+import subprocess
+import sys
+
+import pytest
+
+import kaselect
+from lumora import kamol
+
+DATA = os.path.join(os.path.dirname(__file__), "..", "data")
+COMPLEX = os.path.join(DATA, "1hpv.pdb")
+
+
+def run(*args):
+    return subprocess.run([sys.executable, "-m", "kaselect", *args],
+                          capture_output=True, text=True, timeout=120)
+
+
+@pytest.fixture(scope="module")
+def mol():
+    return kamol.ReadMolecule(COMPLEX)
+
+
+def test_table_rows_and_summary(mol):
+    result = run(COMPLEX, "resn HOH and resi 301-305")
+    assert result.returncode == 0, result.stderr
+    lines = result.stdout.splitlines()
+    expected = kaselect.EvaluateSelection(mol, "resn HOH and resi 301-305")
+    assert len(lines) == len(expected) + 2          # header, rows, summary
+    assert lines[0].split()[:3] == ["index", "name", "resn"]
+    assert [int(line.split()[0]) for line in lines[1:-1]] == list(expected)
+    assert lines[-1] == f"{len(expected)} of {mol.NumAtoms()} atoms selected"
+
+
+@pytest.mark.parametrize("selection", ["water", "byres (ligand around 5)", "none"])
+def test_count_and_indices_agree_with_the_library(mol, selection):
+    expected = kaselect.EvaluateSelection(mol, selection)
+    count = run(COMPLEX, selection, "--count")
+    assert count.returncode == 0 and count.stdout == f"{len(expected)}\n"
+    indices = run(COMPLEX, selection, "--indices")
+    assert indices.returncode == 0
+    assert [int(v) for v in indices.stdout.split()] == list(expected)
+
+
+def test_residues_in_selector_order(mol):
+    result = run(COMPLEX, "protein and ligand around 4", "--residues")
+    assert result.returncode == 0
+    assert tuple(result.stdout.splitlines()) == kaselect.str_selector_set(mol, "protein and ligand around 4")
+
+
+def test_json_document(mol):
+    result = run(COMPLEX, "Ligand and NAME C1", "--json")
+    assert result.returncode == 0
+    document = json.loads(result.stdout)
+    assert document["selection"] == "(ligand and name C1)"
+    assert document["count"] == len(document["atoms"]) == kaselect.CountSelection(mol, "ligand and name C1")
+    atom = document["atoms"][0]
+    assert set(atom) == {"index", "name", "resn", "resi", "icode", "chain", "element", "x", "y", "z"}
+    assert atom["name"] == "C1" and atom["element"] == "C"
+    x, y, z = mol.GetCoords(mol.GetAtom(atom["index"]))
+    assert (atom["x"], atom["y"], atom["z"]) == pytest.approx((x, y, z), abs=1e-3)
+
+
+def test_output_file_round_trip(tmp_path, mol):
+    out = tmp_path / "site.pdb"
+    result = run(COMPLEX, "byres (ligand around 4.5)", "--count", "-o", str(out))
+    assert result.returncode == 0, result.stderr
+    written = kamol.ReadMolecule(str(out))
+    assert written.NumAtoms() == int(result.stdout)
+    assert kaselect.str_selector_set(written, "") == kaselect.str_selector_set(mol, "byres (ligand around 4.5)")
+
+
+def test_canonical():
+    result = run("--canonical", "resn ALA and chain A and name CA")
+    assert (result.returncode, result.stdout) == (0, "(chain A and name CA and resn ALA)\n")
+
+
+@pytest.mark.parametrize("args, status, message", [
+    ((COMPLEX, "water and"), 2, "Failed to parse selection: water and"),
+    (("--canonical", "resi<10"), 2, "Failed to parse selection: resi<10"),
+    ((COMPLEX, "resi 99999999999"), 2, "stoi argument out of range"),
+    ((os.path.join(DATA, "missing.pdb"), "water"), 1, "missing.pdb"),
+])
+def test_failures_exit_with_status_and_message(args, status, message):
+    result = run(*args)
+    assert result.returncode == status
+    assert message in result.stderr
+    assert "Traceback" not in result.stderr
+    assert result.stdout == ""
+
+
+def test_garbled_structure_is_status_1(tmp_path):
+    bad = tmp_path / "bad.sdf"
+    bad.write_text("not a molecule\n\n\nxx\n")
+    result = run(str(bad), "all")
+    assert result.returncode == 1
+    assert "bad.sdf" in result.stderr and "Traceback" not in result.stderr
+
+
+def test_nothing_selected_is_success():
+    result = run(COMPLEX, "none")
+    assert result.returncode == 0
+    assert result.stdout.splitlines()[-1].startswith("0 of ")
