@@ -20,7 +20,10 @@ KaSystem::KaIterBase<KaBondBase>* KaAtomBase::GetBonds() const {
 }
 
 void KaAtomBase::DataChanged(KaSystem::KaTag tag) {
-    if (tag == ResidueTag) owner_->NoteStructureChange();
+    if (tag == ResidueTag)
+        owner_->NoteStructureChange();
+    else
+        owner_->NoteAtomDataChange();
 }
 
 KaMolBase::~KaMolBase() = default;

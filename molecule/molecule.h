@@ -137,6 +137,10 @@ public:
     // Raised by every change of coordinates or of the atom set.
     uint64_t CoordsVersion() const { return coordsVersion_; }
     void NoteStructureChange() { ++structureVersion_; }
+    // Raised by every change of an atom's generic data other than its residue
+    // record (which raises the structure version).
+    uint64_t AtomDataVersion() const { return atomDataVersion_; }
+    void NoteAtomDataChange() { ++atomDataVersion_; }
 
     // The single slot for derived data (null until set); dropped with the
     // molecule and not copied by Clone.
@@ -157,6 +161,7 @@ private:
     std::string title_;
     uint64_t structureVersion_ = 1;
     uint64_t coordsVersion_ = 1;
+    uint64_t atomDataVersion_ = 1;
     mutable KaAtomColumns columns_;
     mutable uint64_t columnsVersion_ = 0;
     mutable std::unique_ptr<KaDerivedData> derived_;

@@ -6,6 +6,7 @@
 
 #include "molecule/residue.h"
 #include "selection/evaluate_internal.h"
+#include "selection/molecule_cache.h"
 #include "selection/residue_class.h"
 
 namespace KaSel {
@@ -75,22 +76,35 @@ void EnsureComponentMarks(Kamol::KaMolBase& molecule) {
     const KaSystem::KaTag taggedTag = TaggedTag();
     if (molecule.HasData(taggedTag)) return;
     const KaSystem::KaTag componentTag = ComponentTag();
-    std::unique_ptr<KaSystem::KaIterBase<Kamol::KaAtomBase>> atoms(molecule.GetAtoms());
+    // The column of marks is filled as they are written, so that it need not
+    // be read back from the atoms.
+    MoleculeCache& cache = CacheOf(molecule);
+    ComponentColumn& column = cache.components;
+    column.marks.assign(molecule.IndexLimit(), 0);
+    column.otherType = AtomMask(molecule.IndexLimit());
+    column.anyOtherType = false;
     // Neighbouring atoms mostly share a residue name: classify each run once.
     std::string_view previousName;
     int previousComponent = 0;
     bool havePrevious = false;
-    for (; atoms->IsValid(); atoms->Next()) {
-        Kamol::KaAtomBase& atom = atoms->Current();
+    for (uint32_t index : molecule.Columns().live) {
+        Kamol::KaAtomBase& atom = *molecule.GetAtom(index);
         std::string_view name = CText(Kamol::GetAtomResidue(atom).residueName);
         if (!havePrevious || name != previousName) {
             previousComponent = ClassifyResidueName(name);
             previousName = name;
             havePrevious = true;
         }
-        atom.SetData<int>(componentTag, previousComponent);
+        if (atom.SetData<int>(componentTag, previousComponent)) {
+            column.marks[index] = previousComponent;
+        } else {  // a mark of another type stays, and reads as no mark
+            column.otherType.Set(index);
+            column.anyOtherType = true;
+        }
     }
     molecule.SetData<int>(taggedTag, 1);
+    cache.componentsVersion = molecule.StructureVersion();
+    cache.componentsDataVersion = molecule.AtomDataVersion();
 }
 
 bool HasComponent(const Kamol::KaAtomBase& atom, int mask) {
@@ -98,19 +112,61 @@ bool HasComponent(const Kamol::KaAtomBase& atom, int mask) {
     return mark && (*mark & mask) != 0;
 }
 
+namespace {
+
+// The marks as the atoms carry them now; read back from the atoms when they
+// may have changed since the column was made.
+const ComponentColumn& ComponentsOf(const Kamol::KaMolBase& molecule) {
+    MoleculeCache& cache = CacheOf(molecule);
+    if (cache.componentsVersion == molecule.StructureVersion() &&
+        cache.componentsDataVersion == molecule.AtomDataVersion())
+        return cache.components;
+    const KaSystem::KaTag componentTag = ComponentTag();
+    ComponentColumn& column = cache.components;
+    const std::vector<const Kamol::KaAtomBase*>& atoms = molecule.Columns().atoms;
+    column.marks.assign(atoms.size(), 0);
+    column.otherType = AtomMask(uint32_t(atoms.size()));
+    column.anyOtherType = false;
+    for (size_t i = 0; i < atoms.size(); ++i) {
+        if (!atoms[i]) continue;
+        if (const int* mark = atoms[i]->PeekData<int>(componentTag)) {
+            column.marks[i] = *mark;
+        } else if (atoms[i]->HasData(componentTag)) {
+            column.otherType.Set(uint32_t(i));
+            column.anyOtherType = true;
+        }
+    }
+    cache.componentsVersion = molecule.StructureVersion();
+    cache.componentsDataVersion = molecule.AtomDataVersion();
+    return column;
+}
+
+}  // namespace
+
 // ---- predicates on the component marks ----------------------------------------------
 
 namespace {
 
 // Batch form of a test that needs the marks: the molecule is marked only when
 // some atom is actually tested, as when atoms are asked one at a time.
-template <class Test>
-void FilterMarked(const SelectionContext& context, AtomSpan atoms, std::vector<uint32_t>& accepted, Test&& test) {
+// `onMark` decides from an atom's mark value and index; atoms holding a mark
+// of another type are asked through `perAtom`, which reports the mismatch
+// exactly as often as atom-by-atom evaluation does.
+template <class OnMark, class PerAtom>
+void FilterMarked(const SelectionContext& context, AtomSpan atoms, std::vector<uint32_t>& accepted, OnMark&& onMark,
+                  PerAtom&& perAtom) {
     if (atoms.empty()) return;
     Kamol::KaMolBase& molecule = context.GetMolecule();
     EnsureComponentMarks(molecule);
+    const ComponentColumn& column = ComponentsOf(molecule);
+    if (!column.anyOtherType) {
+        FilterAtoms(atoms, accepted, [&](uint32_t index) { return onMark(column.marks[index], index); });
+        return;
+    }
     const std::vector<const Kamol::KaAtomBase*>& table = molecule.Columns().atoms;
-    FilterAtoms(atoms, accepted, [&](uint32_t index) { return test(*table[index]); });
+    FilterAtoms(atoms, accepted, [&](uint32_t index) {
+        return column.otherType.Test(index) ? perAtom(*table[index]) : onMark(column.marks[index], index);
+    });
 }
 
 bool IsBackboneName(std::string_view name) { return name == "N" || name == "CA" || name == "C" || name == "O"; }
@@ -153,22 +209,48 @@ bool HasPolarNeighbour(const Kamol::KaAtomBase& atom) {
 
 }  // namespace
 
-#define KASEL_MARKED_CLASS(Class, Test)                                                                   \
+#define KASEL_MARKED_CLASS(Class, Test, OnMark)                                                           \
     bool Class::Evaluate(const SelectionContext& context, const Kamol::KaAtomBase& atom) const {         \
         EnsureComponentMarks(context.GetMolecule());                                                      \
         return Test(atom);                                                                                \
     }                                                                                                     \
     void Class::SelectFrom(const SelectionContext& context, AtomSpan atoms, std::vector<uint32_t>& accepted) \
         const {                                                                                           \
-        FilterMarked(context, atoms, accepted, Test);                                                     \
+        if (atoms.empty()) return;                                                                        \
+        FilterMarked(context, atoms, accepted, OnMark, Test);                                             \
     }
 
-KASEL_MARKED_CLASS(ProteinPredicate, ProteinTest)
-KASEL_MARKED_CLASS(LigandPredicate, LigandTest)
-KASEL_MARKED_CLASS(WaterPredicate, WaterTest)
-KASEL_MARKED_CLASS(SolventPredicate, SolventTest)
-KASEL_MARKED_CLASS(BackbonePredicate, BackboneTest)
-KASEL_MARKED_CLASS(SidechainPredicate, SidechainTest)
+namespace {
+
+auto MarkHas(int mask) {
+    return [mask](int32_t mark, uint32_t) { return (mark & mask) != 0; };
+}
+auto MarkHasNone(int mask) {
+    return [mask](int32_t mark, uint32_t) { return (mark & mask) == 0; };
+}
+
+// Backbone and side-chain tests compare the atom name exactly as stored.
+template <bool (*NameTest)(std::string_view)>
+struct ProteinAtomName {
+    explicit ProteinAtomName(const Kamol::KaMolBase& molecule) : names(AtomNamesOf(molecule)) {
+        accepted.resize(names.names.size());
+        for (size_t i = 0; i < names.names.size(); ++i) accepted[i] = NameTest(names.names[i]);
+    }
+    bool operator()(int32_t mark, uint32_t index) const {
+        return (mark & ComponentProtein) != 0 && accepted[names.nameId[index]];
+    }
+    const AtomNameColumn& names;
+    std::vector<char> accepted;
+};
+
+}  // namespace
+
+KASEL_MARKED_CLASS(ProteinPredicate, ProteinTest, MarkHas(ComponentProtein))
+KASEL_MARKED_CLASS(LigandPredicate, LigandTest, MarkHas(ComponentLigand))
+KASEL_MARKED_CLASS(WaterPredicate, WaterTest, MarkHas(ComponentWater))
+KASEL_MARKED_CLASS(SolventPredicate, SolventTest, MarkHas(ComponentWater | ComponentSolvent))
+KASEL_MARKED_CLASS(BackbonePredicate, BackboneTest, ProteinAtomName<IsBackboneName>(context.GetMolecule()))
+KASEL_MARKED_CLASS(SidechainPredicate, SidechainTest, ProteinAtomName<IsSidechainName>(context.GetMolecule()))
 
 #undef KASEL_MARKED_CLASS
 
@@ -181,10 +263,14 @@ bool OrganicPredicate::Evaluate(const SelectionContext& context, const Kamol::Ka
 }
 
 void OrganicPredicate::SelectFrom(const SelectionContext& context, AtomSpan atoms, std::vector<uint32_t>& accepted) const {
-    const std::vector<const Kamol::KaAtomBase*>& table = context.GetMolecule().Columns().atoms;
+    if (atoms.empty()) return;
+    const Kamol::KaMolBase& molecule = context.GetMolecule();
+    const std::vector<uint32_t>& atomicNums = molecule.Columns().atomicNums;
+    const std::vector<uint8_t>& neighbours = NeighboursOf(molecule);
     std::vector<uint32_t> carbonLike;
-    FilterAtoms(atoms, carbonLike, [&](uint32_t index) { return IsCarbonOrBondedToCarbon(*table[index]); });
-    FilterMarked(context, carbonLike, accepted, OrganicMarkTest);
+    FilterAtoms(atoms, carbonLike,
+                [&](uint32_t index) { return atomicNums[index] == 6 || (neighbours[index] & kCarbonNeighbour) != 0; });
+    FilterMarked(context, carbonLike, accepted, MarkHasNone(ComponentProtein | ComponentNucleic), OrganicMarkTest);
 }
 
 // ---- residue name ----------------------------------------------------------------------
@@ -201,8 +287,11 @@ bool CappingPredicate::Evaluate(const SelectionContext&, const Kamol::KaAtomBase
 }
 
 void CappingPredicate::SelectFrom(const SelectionContext& context, AtomSpan atoms, std::vector<uint32_t>& accepted) const {
-    const std::vector<const Kamol::KaResidue*>& residues = context.GetMolecule().Columns().residues;
-    FilterAtoms(atoms, accepted, [&](uint32_t index) { return IsCappingResidue(*residues[index]); });
+    if (atoms.empty()) return;
+    const ResidueColumns& residues = ResidueColumnsOf(context.GetMolecule());
+    std::vector<char> capping(residues.names.size());
+    for (size_t i = 0; i < capping.size(); ++i) capping[i] = residues.names[i] == "ACE" || residues.names[i] == "NME";
+    FilterAtoms(atoms, accepted, [&](uint32_t index) { return capping[residues.nameId[index]] != 0; });
 }
 
 // ---- element classes ---------------------------------------------------------------------
@@ -250,9 +339,11 @@ bool PolarHydrogenPredicate::Evaluate(const SelectionContext&, const Kamol::KaAt
 }
 void PolarHydrogenPredicate::SelectFrom(const SelectionContext& context, AtomSpan atoms,
                                         std::vector<uint32_t>& accepted) const {
-    const Kamol::KaAtomColumns& columns = context.GetMolecule().Columns();
+    if (atoms.empty()) return;
+    const std::vector<uint32_t>& atomicNums = context.GetMolecule().Columns().atomicNums;
+    const std::vector<uint8_t>& neighbours = NeighboursOf(context.GetMolecule());
     FilterAtoms(atoms, accepted, [&](uint32_t index) {
-        return columns.atomicNums[index] == 1 && HasPolarNeighbour(*columns.atoms[index]);
+        return atomicNums[index] == 1 && (neighbours[index] & kPolarNeighbour) != 0;
     });
 }
 
@@ -261,9 +352,11 @@ bool NonpolarHydrogenPredicate::Evaluate(const SelectionContext&, const Kamol::K
 }
 void NonpolarHydrogenPredicate::SelectFrom(const SelectionContext& context, AtomSpan atoms,
                                            std::vector<uint32_t>& accepted) const {
-    const Kamol::KaAtomColumns& columns = context.GetMolecule().Columns();
+    if (atoms.empty()) return;
+    const std::vector<uint32_t>& atomicNums = context.GetMolecule().Columns().atomicNums;
+    const std::vector<uint8_t>& neighbours = NeighboursOf(context.GetMolecule());
     FilterAtoms(atoms, accepted, [&](uint32_t index) {
-        return columns.atomicNums[index] == 1 && !HasPolarNeighbour(*columns.atoms[index]);
+        return atomicNums[index] == 1 && (neighbours[index] & kPolarNeighbour) == 0;
     });
 }
 
@@ -286,9 +379,10 @@ constexpr uint32_t kAnyStructure = Kamol::kHelixFlag | Kamol::kTurnFlag | Kamol:
     }                                                                                                     \
     void Class::SelectFrom(const SelectionContext& context, AtomSpan atoms, std::vector<uint32_t>& accepted) \
         const {                                                                                           \
-        const std::vector<const Kamol::KaResidue*>& residues = context.GetMolecule().Columns().residues;  \
+        if (atoms.empty()) return;                                                                        \
+        const std::vector<uint32_t>& flags = ResidueColumnsOf(context.GetMolecule()).secondaryStructure;   \
         FilterAtoms(atoms, accepted,                                                                      \
-                    [&](uint32_t index) { return SecondaryStructureTest<Bits, Wanted>(*residues[index]); }); \
+                    [&](uint32_t index) { return ((flags[index] & (Bits)) != 0) == (Wanted); });           \
     }
 
 KASEL_STRUCTURE_CLASS(HelixPredicate, Kamol::kHelixFlag, true)

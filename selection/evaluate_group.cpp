@@ -4,10 +4,9 @@
 // A residue is (first byte of the chain id or a blank, residue number, insert
 // code); a chain is that first byte. Names, models and fragments take no part.
 #include <string>
-#include <unordered_set>
 
-#include "molecule/residue.h"
 #include "selection/evaluate_internal.h"
+#include "selection/molecule_cache.h"
 
 namespace KaSel {
 
@@ -16,51 +15,39 @@ using detail::FilterAtoms;
 
 namespace {
 
-char ChainKey(const Kamol::KaResidue& residue) {
-    char first = residue.chainId.c_str()[0];
-    return first == '\0' ? ' ' : first;
-}
-
-struct ResidueKey {
-    char chain;
-    int32_t number;
-    char insertCode;
-    bool operator==(const ResidueKey&) const = default;
-};
-
-struct ResidueKeyHash {
-    size_t operator()(const ResidueKey& key) const {
-        return std::hash<char>()(key.chain) ^ (std::hash<int32_t>()(key.number) << 1) ^
-               (std::hash<char>()(key.insertCode) << 2);
-    }
-};
-
-ResidueKey KeyOfResidue(const Kamol::KaResidue& residue) {
-    return {ChainKey(residue), residue.residueNumber, residue.insertCode};
-}
-
-// The members of every group that holds an atom of the inner selection:
-// `keyOf` maps a residue record to its group key.
-template <class Key, class Hash, class KeyOf>
-AtomMask GroupMembers(const SelectionContext& context, const Predicate& inner, KeyOf keyOf) {
+// The members of every group holding an atom of the inner selection, where
+// `groupOf(index)` gives an atom's group number below `groupCount`.
+template <class GroupOf>
+AtomMask GroupMembers(const SelectionContext& context, const Predicate& inner, size_t groupCount, GroupOf groupOf) {
     const Kamol::KaMolBase& molecule = context.GetMolecule();
-    const Kamol::KaAtomColumns& columns = molecule.Columns();
+    const std::vector<uint32_t>& live = molecule.Columns().live;
     std::vector<uint32_t> innerAtoms;
-    inner.SelectFrom(context, columns.live, innerAtoms);
-    std::unordered_set<Key, Hash> groups;
-    for (uint32_t index : innerAtoms) groups.insert(keyOf(*columns.residues[index]));
+    inner.SelectFrom(context, live, innerAtoms);
     AtomMask members(molecule.IndexLimit());
-    if (groups.empty()) return members;
-    for (uint32_t index : columns.live)
-        if (groups.contains(keyOf(*columns.residues[index]))) members.Set(index);
+    if (innerAtoms.empty()) return members;
+    std::vector<char> chosen(groupCount, 0);
+    for (uint32_t index : innerAtoms) chosen[groupOf(index)] = 1;
+    for (uint32_t index : live)
+        if (chosen[groupOf(index)]) members.Set(index);
     return members;
+}
+
+AtomMask ResidueGroupOf(const SelectionContext& context, const Predicate& inner) {
+    const ResidueColumns& residues = ResidueColumnsOf(context.GetMolecule());
+    return GroupMembers(context, inner, residues.residueCount,
+                        [&](uint32_t index) { return residues.residueId[index]; });
+}
+
+AtomMask ChainGroupOf(const SelectionContext& context, const Predicate& inner) {
+    const ResidueColumns& residues = ResidueColumnsOf(context.GetMolecule());
+    return GroupMembers(context, inner, 256, [&](uint32_t index) { return uint8_t(residues.chainKey[index]); });
 }
 
 const AtomMask& ResidueMembers(const SelectionContext& context, const ByResPredicate& node) {
     if (const AtomMask* remembered = context.RememberedResult(node)) return *remembered;
     const std::string key = "byres_" + node.inner->ToString();
     if (!context.HasResidueGroup(key))
-        context.SetResidueGroup(key, GroupMembers<ResidueKey, ResidueKeyHash>(context, *node.inner, KeyOfResidue));
+        context.SetResidueGroup(key, ResidueGroupOf(context, *node.inner));
     const AtomMask& members = context.GetResidueGroup(key);
     context.Remember(node, members);
     return members;
@@ -70,7 +57,7 @@ const AtomMask& ChainMembers(const SelectionContext& context, const ByChainPredi
     if (const AtomMask* remembered = context.RememberedResult(node)) return *remembered;
     const std::string key = "bychain_" + node.inner->ToString();
     if (!context.HasChainGroup(key))
-        context.SetChainGroup(key, GroupMembers<char, std::hash<char>>(context, *node.inner, ChainKey));
+        context.SetChainGroup(key, ChainGroupOf(context, *node.inner));
     const AtomMask& members = context.GetChainGroup(key);
     context.Remember(node, members);
     return members;

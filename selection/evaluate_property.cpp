@@ -6,6 +6,7 @@
 
 #include "molecule/residue.h"
 #include "selection/evaluate_internal.h"
+#include "selection/molecule_cache.h"
 
 namespace KaSel {
 
@@ -73,21 +74,21 @@ bool Compare(T value, T low, T high, int32_t comparison) {
     }
 }
 
-// Batch form of a test on the residue record.
-template <class Test>
-void FilterByResidue(const SelectionContext& context, AtomSpan atoms, std::vector<uint32_t>& accepted, Test&& test) {
-    const std::vector<const Kamol::KaResidue*>& residues = context.GetMolecule().Columns().residues;
-    FilterAtoms(atoms, accepted, [&](uint32_t index) { return test(*residues[index]); });
+// Which of the distinct texts of a column the pattern accepts, once per call.
+template <class Read>
+std::vector<char> MatchTable(const std::vector<std::string>& texts, Read read, const std::string& pattern,
+                             bool hasWildcard) {
+    std::vector<char> matches(texts.size());
+    for (size_t i = 0; i < texts.size(); ++i) matches[i] = MatchesPattern(pattern, hasWildcard, read(texts[i]));
+    return matches;
 }
 
-// Batch form of a numeric comparison of one residue field; the comparison is
+// Batch form of a numeric comparison over one column; the comparison is
 // resolved once per call, not per atom.
-template <class T, class Field>
-void CompareResidueField(const SelectionContext& context, AtomSpan atoms, std::vector<uint32_t>& accepted,
-                         T low, T high, int32_t comparison, Field field) {
-    auto run = [&](auto test) {
-        FilterByResidue(context, atoms, accepted, [&](const Kamol::KaResidue& residue) { return test(field(residue)); });
-    };
+template <class T>
+void CompareColumn(AtomSpan atoms, std::vector<uint32_t>& accepted, const std::vector<T>& column, T low, T high,
+                   int32_t comparison) {
+    auto run = [&](auto test) { FilterAtoms(atoms, accepted, [&](uint32_t index) { return test(column[index]); }); };
     switch (comparison) {
         case Equal: return run([low](T v) { return v == low; });
         case Less: return run([low](T v) { return v < low; });
@@ -99,6 +100,8 @@ void CompareResidueField(const SelectionContext& context, AtomSpan atoms, std::v
     }
 }
 
+const ResidueColumns& Residues(const SelectionContext& context) { return ResidueColumnsOf(context.GetMolecule()); }
+
 }  // namespace
 
 // ---- name, resn ---------------------------------------------------------------
@@ -108,9 +111,11 @@ bool NamePredicate::Evaluate(const SelectionContext&, const Kamol::KaAtomBase& a
 }
 
 void NamePredicate::SelectFrom(const SelectionContext& context, AtomSpan atoms, std::vector<uint32_t>& accepted) const {
-    const std::vector<const Kamol::KaAtomBase*>& table = context.GetMolecule().Columns().atoms;
-    FilterAtoms(atoms, accepted,
-                [&](uint32_t index) { return MatchesPattern(pattern, hasWildcard, AtomName(*table[index])); });
+    if (atoms.empty()) return;
+    const AtomNameColumn& names = AtomNamesOf(context.GetMolecule());
+    const std::vector<char> matches = MatchTable(
+        names.names, [](const std::string& name) { return TrimSpaces(name); }, pattern, hasWildcard);
+    FilterAtoms(atoms, accepted, [&](uint32_t index) { return matches[names.nameId[index]] != 0; });
 }
 
 bool ResnPredicate::Evaluate(const SelectionContext&, const Kamol::KaAtomBase& atom) const {
@@ -118,9 +123,11 @@ bool ResnPredicate::Evaluate(const SelectionContext&, const Kamol::KaAtomBase& a
 }
 
 void ResnPredicate::SelectFrom(const SelectionContext& context, AtomSpan atoms, std::vector<uint32_t>& accepted) const {
-    FilterByResidue(context, atoms, accepted, [&](const Kamol::KaResidue& residue) {
-        return MatchesPattern(pattern, hasWildcard, CText(residue.residueName));
-    });
+    if (atoms.empty()) return;
+    const ResidueColumns& residues = Residues(context);
+    const std::vector<char> matches = MatchTable(
+        residues.names, [](const std::string& name) { return std::string_view(name); }, pattern, hasWildcard);
+    FilterAtoms(atoms, accepted, [&](uint32_t index) { return matches[residues.nameId[index]] != 0; });
 }
 
 // ---- chain, alt ---------------------------------------------------------------
@@ -130,10 +137,10 @@ bool ChainPredicate::Evaluate(const SelectionContext&, const Kamol::KaAtomBase& 
 }
 
 void ChainPredicate::SelectFrom(const SelectionContext& context, AtomSpan atoms, std::vector<uint32_t>& accepted) const {
-    if (value.size() != 1) return;
+    if (value.size() != 1 || atoms.empty()) return;
     const char wanted = value[0];
-    FilterByResidue(context, atoms, accepted,
-                    [wanted](const Kamol::KaResidue& residue) { return ChainKey(residue) == wanted; });
+    const std::vector<char>& chains = Residues(context).chainKey;
+    FilterAtoms(atoms, accepted, [&](uint32_t index) { return chains[index] == wanted; });
 }
 
 bool AltPredicate::Evaluate(const SelectionContext&, const Kamol::KaAtomBase& atom) const {
@@ -141,10 +148,10 @@ bool AltPredicate::Evaluate(const SelectionContext&, const Kamol::KaAtomBase& at
 }
 
 void AltPredicate::SelectFrom(const SelectionContext& context, AtomSpan atoms, std::vector<uint32_t>& accepted) const {
-    if (value.size() != 1) return;
+    if (value.size() != 1 || atoms.empty()) return;
     const char wanted = value[0];
-    FilterByResidue(context, atoms, accepted,
-                    [wanted](const Kamol::KaResidue& residue) { return residue.alternateLocation == wanted; });
+    const std::vector<char>& alternates = Residues(context).alternateLocation;
+    FilterAtoms(atoms, accepted, [&](uint32_t index) { return alternates[index] == wanted; });
 }
 
 // ---- elem, index ----------------------------------------------------------------
@@ -174,8 +181,8 @@ bool ResiPredicate::Evaluate(const SelectionContext&, const Kamol::KaAtomBase& a
 }
 
 void ResiPredicate::SelectFrom(const SelectionContext& context, AtomSpan atoms, std::vector<uint32_t>& accepted) const {
-    CompareResidueField<int32_t>(context, atoms, accepted, low, high, comparison,
-                                 [](const Kamol::KaResidue& r) { return r.residueNumber; });
+    if (atoms.empty()) return;
+    CompareColumn<int32_t>(atoms, accepted, Residues(context).residueNumber, low, high, comparison);
 }
 
 bool IdPredicate::Evaluate(const SelectionContext&, const Kamol::KaAtomBase& atom) const {
@@ -183,8 +190,8 @@ bool IdPredicate::Evaluate(const SelectionContext&, const Kamol::KaAtomBase& ato
 }
 
 void IdPredicate::SelectFrom(const SelectionContext& context, AtomSpan atoms, std::vector<uint32_t>& accepted) const {
-    CompareResidueField<int32_t>(context, atoms, accepted, low, high, comparison,
-                                 [](const Kamol::KaResidue& r) { return r.serialNumber; });
+    if (atoms.empty()) return;
+    CompareColumn<int32_t>(atoms, accepted, Residues(context).serialNumber, low, high, comparison);
 }
 
 bool FragmentPredicate::Evaluate(const SelectionContext&, const Kamol::KaAtomBase& atom) const {
@@ -193,8 +200,8 @@ bool FragmentPredicate::Evaluate(const SelectionContext&, const Kamol::KaAtomBas
 
 void FragmentPredicate::SelectFrom(const SelectionContext& context, AtomSpan atoms,
                                    std::vector<uint32_t>& accepted) const {
-    CompareResidueField<uint32_t>(context, atoms, accepted, low, high, comparison,
-                                  [](const Kamol::KaResidue& r) { return r.fragmentNumber; });
+    if (atoms.empty()) return;
+    CompareColumn<uint32_t>(atoms, accepted, Residues(context).fragmentNumber, low, high, comparison);
 }
 
 bool BFactorPredicate::Evaluate(const SelectionContext&, const Kamol::KaAtomBase& atom) const {
@@ -202,8 +209,8 @@ bool BFactorPredicate::Evaluate(const SelectionContext&, const Kamol::KaAtomBase
 }
 
 void BFactorPredicate::SelectFrom(const SelectionContext& context, AtomSpan atoms, std::vector<uint32_t>& accepted) const {
-    CompareResidueField<float>(context, atoms, accepted, low, high, comparison,
-                               [](const Kamol::KaResidue& r) { return r.bFactor; });
+    if (atoms.empty()) return;
+    CompareColumn<float>(atoms, accepted, Residues(context).bFactor, low, high, comparison);
 }
 
 }  // namespace KaSel

@@ -1,15 +1,58 @@
 // What the selection engine keeps with a molecule between evaluations: data
-// derived from the molecule that stays valid until the molecule changes.
+// derived from the molecule, each part valid until the molecule changes in a
+// way that could alter it (checked through the molecule's version counters).
 #pragma once
 
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "molecule/molecule.h"
+#include "selection/atom_mask.h"
 
 namespace KaSel {
 
 struct MoleculePointCloud;
+
+// The residue record fields selections read, by atom index (deleted atoms
+// read the default record), so that whole-molecule tests scan contiguous
+// arrays instead of one record per atom.
+struct ResidueColumns {
+    std::vector<int32_t> residueNumber;
+    std::vector<int32_t> serialNumber;
+    std::vector<uint32_t> fragmentNumber;
+    std::vector<uint32_t> secondaryStructure;
+    std::vector<float> bFactor;
+    std::vector<char> chainKey;  // first byte of the chain id, blank when empty
+    std::vector<char> alternateLocation;
+    // Residue names as read through their NUL-terminated form, each distinct
+    // name once; nameId indexes them.
+    std::vector<uint32_t> nameId;
+    std::vector<std::string> names;
+    // Dense number of the residue (chain key, residue number, insert code).
+    std::vector<uint32_t> residueId;
+    uint32_t residueCount = 0;
+};
+
+// Atom names as read through their NUL-terminated form, each distinct name
+// once; nameId indexes them by atom index (deleted atoms read the first name).
+struct AtomNameColumn {
+    std::vector<uint32_t> nameId;
+    std::vector<std::string> names;
+};
+
+// Per atom index: bit 0 set when some bonded neighbour is carbon, bit 1 when
+// some bonded neighbour is nitrogen, oxygen or sulphur.
+enum NeighbourBits : uint8_t { kCarbonNeighbour = 1, kPolarNeighbour = 2 };
+
+// The component marks as the atoms carry them: the int value (0 when the atom
+// has none), and which atoms hold a mark of another type.
+struct ComponentColumn {
+    std::vector<int32_t> marks;
+    AtomMask otherType;
+    bool anyOtherType = false;
+};
 
 struct MoleculeCache : Kamol::KaDerivedData {
     // The KD-tree over the atoms, valid while the coordinates version is
@@ -20,9 +63,26 @@ struct MoleculeCache : Kamol::KaDerivedData {
     // last changed; once there were enough, building the tree pays off.
     uint32_t scansAtVersion = 0;
     uint64_t scanCoordsVersion = 0;
+
+    // Columns valid for the structure version noted beside them.
+    ResidueColumns residues;
+    uint64_t residuesVersion = 0;
+    AtomNameColumn atomNames;
+    uint64_t atomNamesVersion = 0;
+    std::vector<uint8_t> neighbours;
+    uint64_t neighboursVersion = 0;
+    // Valid for both the structure and the atom-data version noted.
+    ComponentColumn components;
+    uint64_t componentsVersion = 0;
+    uint64_t componentsDataVersion = 0;
 };
 
 // The molecule's cache, created empty on first use.
 MoleculeCache& CacheOf(const Kamol::KaMolBase& molecule);
+
+// The columns for the molecule as it is now, rebuilt when out of date.
+const ResidueColumns& ResidueColumnsOf(const Kamol::KaMolBase& molecule);
+const AtomNameColumn& AtomNamesOf(const Kamol::KaMolBase& molecule);
+const std::vector<uint8_t>& NeighboursOf(const Kamol::KaMolBase& molecule);
 
 }  // namespace KaSel

@@ -80,6 +80,14 @@ public:
         return &static_cast<KaBaseDataT<T>*>(item)->value;
     }
 
+    // The stored value when the item with the tag holds a T; null otherwise,
+    // without the mismatch warning (for callers that only probe).
+    template <class T>
+    const T* PeekData(KaTag tag) const {
+        KaBaseData* item = impl_ ? impl_->Find(tag) : nullptr;
+        return item && item->HoldsType(typeid(T)) ? &static_cast<KaBaseDataT<T>*>(item)->value : nullptr;
+    }
+
     // Writes or overwrites the value; false (after the mismatch warning) when
     // an item of another type holds the tag.
     template <class T>

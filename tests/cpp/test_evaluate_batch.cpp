@@ -2,6 +2,7 @@
 // predicates run on the same atoms, the same marks left on the molecule; and
 // the KaSelect atom predicate with its caches.
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <set>
 
@@ -145,6 +146,80 @@ TEST(ShortCircuit, EveryNodeSeesTheSameAtomsInBothForms) {
     EXPECT_LT(perAtomSeen.at("resi<50").size(), perAtomSeen.at("chain A").size());
     EXPECT_LT(perAtomSeen.at("water").size(), mol->NumAtoms());
 }
+
+// ---- data kept with the molecule follows its changes ------------------------------------
+
+struct ChangeCase {
+    const char* label;
+    const char* text;
+    std::function<void(Kamol::KaGraphMol&)> change;
+};
+
+void PrintTo(const ChangeCase& c, std::ostream* out) { *out << c.label; }
+
+class KeptDataTest : public ::testing::TestWithParam<ChangeCase> {};
+
+// A small peptide with a water and a ligand, bonded.
+void BuildPeptide(MoleculeBuilder& b) {
+    b.Add(7, "N", Residue("ALA", 1, "A"), 0, 0, 0);
+    b.Add(6, "CA", Residue("ALA", 1, "A"), 1.5f, 0, 0);
+    b.Add(1, "H", Residue("ALA", 1, "A"), -1, 0, 0);
+    b.Add(6, "CB", Residue("ALA", 1, "A"), 1.5f, 1.5f, 0);
+    b.Add(8, "O", Residue("HOH", 2, "W"), 5, 0, 0);
+    b.Add(6, "C1", Residue("LIG", 3, "L"), 9, 0, 0);
+    b.Add(1, "H1", Residue("LIG", 3, "L"), 10, 0, 0);
+    b.Bond(0, 1);
+    b.Bond(0, 2);
+    b.Bond(1, 3);
+    b.Bond(5, 6);
+}
+
+TEST_P(KeptDataTest, WholeMoleculeAnswerFollowsTheChange) {
+    MoleculeBuilder b;
+    BuildPeptide(b);
+    const char* text = GetParam().text;
+    const std::vector<unsigned int> before = EvaluateSelection(b.molecule, text);
+    ASSERT_EQ(before, AskEachAtom(b.molecule, KaSelect(b.molecule, text)));
+    GetParam().change(b.molecule);
+    const std::vector<unsigned int> after = EvaluateSelection(b.molecule, text);
+    EXPECT_EQ(after, AskEachAtom(b.molecule, KaSelect(b.molecule, text)));
+    EXPECT_NE(after, before);
+}
+
+Kamol::KaAtomBase& AtomAt(Kamol::KaGraphMol& mol, uint32_t index) { return *mol.GetAtom(index); }
+
+INSTANTIATE_TEST_SUITE_P(
+    Changes, KeptDataTest,
+    ::testing::Values(
+        ChangeCase{"atom renamed", "name CB", [](Kamol::KaGraphMol& m) { AtomAt(m, 1).SetName("CB"); }},
+        ChangeCase{"residue renamed", "resn HOH",
+                   [](Kamol::KaGraphMol& m) { Kamol::SetAtomResidue(AtomAt(m, 5), Residue("HOH", 3, "L")); }},
+        ChangeCase{"residue renumbered", "byres index 0",
+                   [](Kamol::KaGraphMol& m) { Kamol::SetAtomResidue(AtomAt(m, 3), Residue("ALA", 9, "A")); }},
+        ChangeCase{"chain changed", "bychain index 4",
+                   [](Kamol::KaGraphMol& m) { Kamol::SetAtomResidue(AtomAt(m, 5), Residue("LIG", 3, "W")); }},
+        ChangeCase{"element changed", "polar_hydrogen", [](Kamol::KaGraphMol& m) { AtomAt(m, 5).SetAtomicNum(8); }},
+        ChangeCase{"bond added", "nonpolar_hydrogen", [](Kamol::KaGraphMol& m) { m.NewBond(AtomAt(m, 6), AtomAt(m, 4)); }},
+        ChangeCase{"bond removed with its atom", "organic and not protein",
+                   [](Kamol::KaGraphMol& m) { m.DeleteAtom(AtomAt(m, 5)); }},
+        ChangeCase{"mark rewritten by hand", "water",
+                   [](Kamol::KaGraphMol& m) { AtomAt(m, 5).SetData<int>(KaSystem::TagFromName("KaSel_Component"), 32); }},
+        ChangeCase{"mark replaced by another type", "protein",
+                   [](Kamol::KaGraphMol& m) {
+                       Kamol::KaAtomBase& atom = AtomAt(m, 1);
+                       atom.RemoveData(KaSystem::TagFromName("KaSel_Component"));
+                       atom.SetData<double>(KaSystem::TagFromName("KaSel_Component"), 1.0);
+                   }},
+        ChangeCase{"atom moved", "resn HOH around 3",
+                   [](Kamol::KaGraphMol& m) {
+                       const float xyz[3] = {7, 0, 0};
+                       m.SetCoords(AtomAt(m, 5), xyz);
+                   }},
+        ChangeCase{"atom added", "resn HOH expand 3", [](Kamol::KaGraphMol& m) {
+                       Kamol::KaAtomBase& atom = m.NewAtom(8);
+                       const float xyz[3] = {5, 1, 0};
+                       m.SetCoords(atom, xyz);
+                   }}));
 
 // ---- KaSelect --------------------------------------------------------------------------
 
