@@ -51,11 +51,14 @@ def atom_row(mol, index, kamol):
     }
 
 
+_ROW = "{index:>7} {name:<4} {resn:<4} {resi:>5} {icode:<5} {chain:<5} {element:<2} {x:>9} {y:>9} {z:>9}\n"
+
+
 def _print_table(rows, out):
-    out.write("{:>7} {:<4} {:<4} {:>5} {:<1} {:<2} {:<2} {:>9} {:>9} {:>9}\n".format(*COLUMNS[:6], "el", "x", "y", "z"))
+    out.write(_ROW.format(index="index", name="name", resn="resn", resi="resi", icode="icode",
+                          chain="chain", element="el", x="x", y="y", z="z"))
     for r in rows:
-        out.write("{index:>7} {name:<4} {resn:<4} {resi:>5} {icode:<1} {chain:<2} {element:<2} "
-                  "{x:>9.3f} {y:>9.3f} {z:>9.3f}\n".format(**r))
+        out.write(_ROW.format(**{**r, "x": f"{r['x']:.3f}", "y": f"{r['y']:.3f}", "z": f"{r['z']:.3f}"}))
 
 
 def write_subset(mol, indices, path, kamol):
