@@ -2,6 +2,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -53,16 +54,26 @@ bool IsGzipName(const std::string& path) {
     return path.size() >= 3 && strcasecmp(path.c_str() + path.size() - 3, ".gz") == 0;
 }
 
-// The whole file, decompressed when it is gzip data (zlib passes other files
-// through unchanged).
-std::string ReadFileText(const std::string& path) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) throw FileError(path + ": " + std::strerror(errno));
-    struct stat info;
-    if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
-        ::close(fd);
-        throw FileError(path + ": " + std::strerror(EISDIR));
+// Reads everything from a descriptor, straight into the text; false with
+// errno set on failure. `expected` sizes the text up front.
+bool ReadAllFrom(int fd, size_t expected, std::string& text) {
+    size_t used = 0;
+    text.resize(std::max<size_t>(expected, 1 << 16));
+    for (;;) {
+        if (used == text.size()) text.resize(text.size() * 2);
+        ssize_t got = ::read(fd, text.data() + used, text.size() - used);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return false;
+        if (got == 0) break;
+        used += static_cast<size_t>(got);
     }
+    text.resize(used);
+    return true;
+}
+
+// Decompresses gzip data (several members allowed) from a descriptor, which
+// it closes.
+std::string Gunzip(int fd, const std::string& path) {
     gzFile in = gzdopen(fd, "rb");
     if (!in) {
         ::close(fd);
@@ -70,30 +81,42 @@ std::string ReadFileText(const std::string& path) {
     }
     gzbuffer(in, 256 * 1024);
     std::string text;
-    if (S_ISREG(info.st_mode) && info.st_size > 0) text.reserve(static_cast<size_t>(info.st_size));
     for (;;) {
         size_t old = text.size();
         text.resize(old + kReadChunk);
         int got = gzread(in, text.data() + old, static_cast<unsigned>(kReadChunk));
-        if (got < 0) {
-            int code = Z_OK;
-            std::string message = gzerror(in, &code);
-            gzclose(in);
-            if (code == Z_ERRNO) throw FileError(path + ": " + std::strerror(errno));
-            throw FormatError(path + ": damaged gzip data (" + message + ")");
-        }
-        text.resize(old + static_cast<size_t>(got));
-        if (static_cast<size_t>(got) < kReadChunk) break;
+        text.resize(old + static_cast<size_t>(std::max(got, 0)));
+        if (got < static_cast<int>(kReadChunk)) break;
     }
-    // A gzip stream cut short reads as a short file; zlib reports it here.
+    // A damaged stream, or one cut short, is reported here.
     int code = Z_OK;
-    const char* message = gzerror(in, &code);
-    if (code != Z_OK) {
-        std::string copy = message;
-        gzclose(in);
-        throw FormatError(path + ": damaged gzip data (" + copy + ")");
-    }
+    std::string message = gzerror(in, &code);
+    int savedErrno = errno;
     gzclose(in);
+    if (code == Z_ERRNO) throw FileError(path + ": " + std::strerror(savedErrno));
+    if (code != Z_OK) throw FormatError(path + ": damaged gzip data (" + message + ")");
+    return text;
+}
+
+// The whole file, decompressed when it starts like gzip data (whatever its
+// name says).
+std::string ReadFileText(const std::string& path) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) throw FileError(path + ": " + std::strerror(errno));
+    struct stat info;
+    int statError = ::fstat(fd, &info) != 0 ? errno : S_ISDIR(info.st_mode) ? EISDIR : 0;
+    if (statError) {
+        ::close(fd);
+        throw FileError(path + ": " + std::strerror(statError));
+    }
+    unsigned char magic[2] = {0, 0};
+    bool gzip = ::pread(fd, magic, 2, 0) == 2 && magic[0] == 0x1f && magic[1] == 0x8b;
+    if (gzip) return Gunzip(fd, path);
+    std::string text;
+    bool read = ReadAllFrom(fd, S_ISREG(info.st_mode) ? static_cast<size_t>(info.st_size) + 1 : 0, text);
+    int error = errno;
+    ::close(fd);
+    if (!read) throw FileError(path + ": " + std::strerror(error));
     return text;
 }
 

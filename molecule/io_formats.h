@@ -88,6 +88,11 @@ inline std::string_view Trim(std::string_view text) {
     return text;
 }
 
+// Columns `start` to `start + width` of a line, cut at its end (empty past it).
+inline std::string_view Columns(std::string_view line, size_t start, size_t width) {
+    return start < line.size() ? line.substr(start, width) : std::string_view();
+}
+
 // Whole-field number parsing after trimming blanks; a leading '+' is allowed.
 inline bool ParseNumber(std::string_view text, double& value) {
     text = Trim(text);

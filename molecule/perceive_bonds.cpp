@@ -3,9 +3,10 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <tuple>
+#include <utility>
 
 #include "molecule/elements.h"
+#include "molecule/residue.h"
 #include "system/message.h"
 
 namespace Kamol {
@@ -17,7 +18,7 @@ namespace {
 // search quadratic.
 constexpr uint32_t kMaxAtomsPerCell = 512;
 // Coordinates beyond this are not from a real structure; they are left out
-// so that cell indices stay within 32 bits.
+// so that a cell key (three cell indices) fits in 64 bits.
 constexpr float kMaxCoordinate = 1.0e6f;
 
 bool IsMetal(uint32_t z) {
@@ -31,20 +32,93 @@ bool IsMetal(uint32_t z) {
     }
 }
 
-struct GridItem {
-    int32_t cx, cy, cz;
+// An atom taking part, with what the pair test needs kept side by side.
+struct Point {
+    float x, y, z, radius;
     uint32_t atom;
+    char altloc;
+    bool given;
+    bool hydrogen;
 };
 
 struct Cell {
-    int32_t cx, cy, cz;
-    uint32_t begin, end;  // range in the sorted item list
+    uint64_t key;
+    uint32_t begin, end;  // range in the cell-ordered point list
 };
 
 struct Candidate {
-    uint32_t a, b;  // a < b
+    uint32_t low, high;  // atom indices, low < high
     float d2;
+    bool hydrogen;  // either atom is a hydrogen
 };
+
+// Cell (x, y, z) packed as x:y:z with `bits` bits each. Indices start at 1,
+// so that a neighbour one step below never underflows; a neighbour's key is
+// then the cell's key plus a constant, and keys rise in (x, y, z) order.
+class CellGrid {
+public:
+    CellGrid(const float lo[3], float size, uint32_t maxIndex) : size_(size) {
+        for (int k = 0; k < 3; ++k) lo_[k] = lo[k];
+        while ((uint64_t(1) << bits_) < uint64_t(maxIndex) + 3) ++bits_;
+    }
+    uint64_t Key(const Point& p) const {
+        return Pack(Index(p.x, 0), Index(p.y, 1), Index(p.z, 2));
+    }
+    uint64_t Offset(int64_t dx, int64_t dy, int64_t dz) const {
+        return uint64_t((dx << (2 * bits_)) + (dy << bits_) + dz);
+    }
+    int Bits() const { return 3 * bits_; }
+
+private:
+    uint64_t Index(float v, int axis) const { return uint64_t((v - lo_[axis]) / size_) + 1; }
+    uint64_t Pack(uint64_t x, uint64_t y, uint64_t z) const { return (x << (2 * bits_)) | (y << bits_) | z; }
+    float lo_[3];
+    float size_;
+    int bits_ = 1;
+};
+
+// Points ordered by cell key, atoms in index order within a cell: a stable
+// radix sort in 16-bit digits over the key bits in use.
+std::vector<Point> SortByCell(const std::vector<Point>& points, const CellGrid& grid, std::vector<uint64_t>& keys) {
+    const size_t n = points.size();
+    std::vector<uint64_t> key(n);
+    std::vector<uint32_t> order(n), next(n);
+    for (size_t i = 0; i < n; ++i) {
+        key[i] = grid.Key(points[i]);
+        order[i] = uint32_t(i);
+    }
+    std::vector<uint32_t> count(1 << 16);
+    for (int shift = 0; shift < grid.Bits(); shift += 16) {
+        std::fill(count.begin(), count.end(), 0);
+        for (uint32_t i : order) ++count[(key[i] >> shift) & 0xffff];
+        uint32_t sum = 0;
+        for (uint32_t& c : count) sum += std::exchange(c, sum);
+        for (uint32_t i : order) next[count[(key[i] >> shift) & 0xffff]++] = i;
+        order.swap(next);
+    }
+    std::vector<Point> sorted(n);
+    keys.resize(n);
+    for (size_t i = 0; i < n; ++i) {
+        sorted[i] = points[order[i]];
+        keys[i] = key[order[i]];
+    }
+    return sorted;
+}
+
+// Candidates in (low, high) order: a counting sort by the lower atom, then
+// the few candidates of each lower atom by the higher one.
+void SortByAtoms(std::vector<Candidate>& candidates, uint32_t limit) {
+    std::vector<uint32_t> start(size_t(limit) + 1, 0);
+    for (const Candidate& c : candidates) ++start[c.low + 1];
+    for (uint32_t i = 0; i < limit; ++i) start[i + 1] += start[i];
+    std::vector<Candidate> sorted(candidates.size());
+    std::vector<uint32_t> fill(start.begin(), start.end() - 1);
+    for (const Candidate& c : candidates) sorted[fill[c.low]++] = c;
+    for (uint32_t i = 0; i < limit; ++i)
+        std::sort(sorted.begin() + start[i], sorted.begin() + start[i + 1],
+                  [](const Candidate& x, const Candidate& y) { return x.high < y.high; });
+    candidates.swap(sorted);
+}
 
 }  // namespace
 
@@ -57,127 +131,134 @@ bool AreBonded(const KaAtomBase& a, const KaAtomBase& b) {
 }
 
 uint32_t PerceiveBonds(KaMolBase& mol, const std::vector<uint8_t>& bondsGiven) {
-    const KaAtomColumns& columns = mol.Columns();
     const std::vector<float>& coords = mol.CoordTable();
-    const size_t limit = mol.IndexLimit();
+    const uint32_t limit = mol.IndexLimit();
 
-    std::vector<GridItem> items;
-    items.reserve(columns.live.size());
-    std::vector<float> radius(limit, 0.0f);
+    std::vector<Point> points;
+    points.reserve(limit);
+    std::vector<uint8_t> hadBonds(limit, 0);
     float maxRadius = 0.0f;
     float lo[3] = {std::numeric_limits<float>::max(), std::numeric_limits<float>::max(),
                    std::numeric_limits<float>::max()};
-    for (uint32_t index : columns.live) {
-        uint32_t z = columns.atomicNums[index];
+    float hi[3] = {std::numeric_limits<float>::lowest(), std::numeric_limits<float>::lowest(),
+                   std::numeric_limits<float>::lowest()};
+    for (uint32_t index = 0; index < limit; ++index) {
+        const KaAtomBase* atom = mol.GetAtom(index);
+        if (!atom) continue;
+        hadBonds[index] = !atom->Bonds().empty();
+        uint32_t z = atom->GetAtomicNum();
         float r = GetCovalentRadius(z);
         if (r <= 0.0f || IsMetal(z)) continue;
         // A hydrogen bonded by the file keeps exactly that bond.
-        if (z == 1 && !columns.atoms[index]->Bonds().empty()) continue;
+        if (z == 1 && hadBonds[index]) continue;
         const float* p = &coords[size_t(index) * 3];
-        bool usable = true;
-        for (int k = 0; k < 3; ++k)
-            if (!(std::fabs(p[k]) <= kMaxCoordinate)) usable = false;  // also rejects NaN
-        if (!usable) continue;
-        for (int k = 0; k < 3; ++k) lo[k] = std::min(lo[k], p[k]);
-        radius[index] = r;
+        if (!(std::fabs(p[0]) <= kMaxCoordinate && std::fabs(p[1]) <= kMaxCoordinate &&
+              std::fabs(p[2]) <= kMaxCoordinate))  // also rejects NaN
+            continue;
+        for (int k = 0; k < 3; ++k) {
+            lo[k] = std::min(lo[k], p[k]);
+            hi[k] = std::max(hi[k], p[k]);
+        }
         maxRadius = std::max(maxRadius, r);
-        items.push_back({0, 0, 0, index});
+        bool given = index < bondsGiven.size() && bondsGiven[index];
+        points.push_back({p[0], p[1], p[2], r, index, GetAtomResidue(*atom).alternateLocation, given, z == 1});
     }
-    if (items.size() < 2) return 0;
+    if (points.size() < 2) return 0;
 
     const float cellSize = 2.0f * maxRadius + kBondTolerance;
-    for (GridItem& item : items) {
-        const float* p = &coords[size_t(item.atom) * 3];
-        item.cx = static_cast<int32_t>((p[0] - lo[0]) / cellSize);
-        item.cy = static_cast<int32_t>((p[1] - lo[1]) / cellSize);
-        item.cz = static_cast<int32_t>((p[2] - lo[2]) / cellSize);
-    }
-    auto key = [](const auto& c) { return std::tie(c.cx, c.cy, c.cz); };
-    std::sort(items.begin(), items.end(), [&](const GridItem& x, const GridItem& y) {
-        return std::tie(x.cx, x.cy, x.cz, x.atom) < std::tie(y.cx, y.cy, y.cz, y.atom);
-    });
+    float extent = std::max({hi[0] - lo[0], hi[1] - lo[1], hi[2] - lo[2]});
+    const CellGrid grid(lo, cellSize, uint32_t(extent / cellSize) + 1);
+    std::vector<uint64_t> keys;
+    points = SortByCell(points, grid, keys);
     std::vector<Cell> cells;
-    for (uint32_t i = 0; i < items.size(); ++i) {
-        if (cells.empty() || key(cells.back()) != key(items[i]))
-            cells.push_back({items[i].cx, items[i].cy, items[i].cz, i, i});
+    for (uint32_t i = 0; i < points.size(); ++i) {
+        if (cells.empty() || cells.back().key != keys[i]) cells.push_back({keys[i], i, i});
         cells.back().end = i + 1;
     }
 
-    const bool haveGiven = !bondsGiven.empty();
     const float minD2 = kMinBondDistance * kMinBondDistance;
-    const std::vector<const KaResidue*>& residues = columns.residues;
     std::vector<Candidate> candidates;
-    auto consider = [&](uint32_t a, uint32_t b) {
-        if (haveGiven && a < bondsGiven.size() && b < bondsGiven.size() && bondsGiven[a] && bondsGiven[b])
-            return;
-        const float* p = &coords[size_t(a) * 3];
-        const float* q = &coords[size_t(b) * 3];
-        float dx = p[0] - q[0], dy = p[1] - q[1], dz = p[2] - q[2];
+    candidates.reserve(points.size() + points.size() / 4);
+    bool anyHydrogen = false;
+    auto consider = [&](const Point& a, const Point& b) {
+        if (a.given && b.given) return;
+        float dx = a.x - b.x, dy = a.y - b.y, dz = a.z - b.z;
         float d2 = dx * dx + dy * dy + dz * dz;
-        float cutoff = radius[a] + radius[b] + kBondTolerance;
+        float cutoff = a.radius + b.radius + kBondTolerance;
         if (d2 >= cutoff * cutoff || d2 < minD2) return;
-        char altA = residues[a]->alternateLocation, altB = residues[b]->alternateLocation;
-        if (altA != ' ' && altB != ' ' && altA != altB) return;
-        candidates.push_back({std::min(a, b), std::max(a, b), d2});
+        if (a.altloc != ' ' && b.altloc != ' ' && a.altloc != b.altloc) return;
+        bool hydrogen = a.hydrogen || b.hydrogen;
+        anyHydrogen |= hydrogen;
+        candidates.push_back({std::min(a.atom, b.atom), std::max(a.atom, b.atom), d2, hydrogen});
+    };
+    auto crowded = [](const Cell& c) { return c.end - c.begin > kMaxAtomsPerCell; };
+    auto pairCells = [&](const Cell& c, const Cell& d) {
+        for (uint32_t i = c.begin; i < c.end; ++i)
+            for (uint32_t j = d.begin; j < d.end; ++j) consider(points[i], points[j]);
     };
 
-    // Each cell meets itself and the 13 neighbours that follow it in
-    // (x, y, z) order, so every neighbouring pair of cells is visited once.
-    static const int kForward[13][3] = {{0, 0, 1},  {0, 1, -1}, {0, 1, 0},  {0, 1, 1},   {1, -1, -1},
-                                        {1, -1, 0}, {1, -1, 1}, {1, 0, -1}, {1, 0, 0},   {1, 0, 1},
-                                        {1, 1, -1}, {1, 1, 0},  {1, 1, 1}};
-    bool crowded = false;
-    for (const Cell& cell : cells) {
-        if (cell.end - cell.begin > kMaxAtomsPerCell) {
-            crowded = true;
+    // Each cell meets itself and the 13 neighbours that follow it in key
+    // order: z + 1 in its own column, then the three cells (z - 1 .. z + 1)
+    // of the columns (x, y + 1), (x + 1, y - 1), (x + 1, y), (x + 1, y + 1).
+    // Targets rise with the cell's key, so each column keeps a cursor that
+    // only moves forward.
+    const uint64_t columnOffset[4] = {grid.Offset(0, 1, -1), grid.Offset(1, -1, -1), grid.Offset(1, 0, -1),
+                                      grid.Offset(1, 1, -1)};
+    size_t cursor[4] = {0, 0, 0, 0};
+    bool sawCrowded = false;
+    for (size_t ci = 0; ci < cells.size(); ++ci) {
+        const Cell& cell = cells[ci];
+        if (crowded(cell)) {
+            sawCrowded = true;
             continue;
         }
         for (uint32_t i = cell.begin; i < cell.end; ++i)
-            for (uint32_t j = i + 1; j < cell.end; ++j) consider(items[i].atom, items[j].atom);
-        for (const auto& d : kForward) {
-            Cell probe{cell.cx + d[0], cell.cy + d[1], cell.cz + d[2], 0, 0};
-            auto it = std::lower_bound(cells.begin(), cells.end(), probe,
-                                       [&](const Cell& x, const Cell& y) { return key(x) < key(y); });
-            if (it == cells.end() || key(*it) != key(probe)) continue;
-            if (it->end - it->begin > kMaxAtomsPerCell) continue;
-            for (uint32_t i = cell.begin; i < cell.end; ++i)
-                for (uint32_t j = it->begin; j < it->end; ++j) consider(items[i].atom, items[j].atom);
+            for (uint32_t j = i + 1; j < cell.end; ++j) consider(points[i], points[j]);
+        if (ci + 1 < cells.size() && cells[ci + 1].key == cell.key + 1 && !crowded(cells[ci + 1]))
+            pairCells(cell, cells[ci + 1]);
+        for (int c = 0; c < 4; ++c) {
+            const uint64_t first = cell.key + columnOffset[c], last = first + 2;
+            size_t& k = cursor[c];
+            while (k < cells.size() && cells[k].key < first) ++k;
+            for (size_t m = k; m < cells.size() && cells[m].key <= last; ++m)
+                if (!crowded(cells[m])) pairCells(cell, cells[m]);
         }
     }
-    if (crowded)
+    if (sawCrowded)
         KaSystem::Warning("more than %u atoms crowd into one %.2f A cell; no bonds perceived among them",
                           kMaxAtomsPerCell, static_cast<double>(cellSize));
 
     // A hydrogen keeps only its nearest partner (ties to the lower index).
-    const std::vector<uint32_t>& elements = columns.atomicNums;
     constexpr uint32_t kNone = std::numeric_limits<uint32_t>::max();
     std::vector<uint32_t> nearest;
-    auto closer = [&](uint32_t h, uint32_t partner, float d2) {
-        uint32_t best = nearest[h];
-        if (best == kNone) return true;
-        const float* p = &coords[size_t(h) * 3];
-        const float* q = &coords[size_t(best) * 3];
-        float dx = p[0] - q[0], dy = p[1] - q[1], dz = p[2] - q[2];
-        float bestD2 = dx * dx + dy * dy + dz * dz;
-        return d2 < bestD2 || (d2 == bestD2 && partner < best);
-    };
-    for (const Candidate& c : candidates) {
-        if (elements[c.a] != 1 && elements[c.b] != 1) continue;
-        if (nearest.empty()) nearest.assign(limit, kNone);
-        if (elements[c.a] == 1 && closer(c.a, c.b, c.d2)) nearest[c.a] = c.b;
-        if (elements[c.b] == 1 && closer(c.b, c.a, c.d2)) nearest[c.b] = c.a;
+    if (anyHydrogen) {
+        nearest.assign(limit, kNone);
+        std::vector<float> nearestD2(limit, 0.0f);
+        auto offer = [&](uint32_t h, uint32_t partner, float d2) {
+            if (nearest[h] == kNone || d2 < nearestD2[h] || (d2 == nearestD2[h] && partner < nearest[h])) {
+                nearest[h] = partner;
+                nearestD2[h] = d2;
+            }
+        };
+        for (const Candidate& c : candidates) {
+            if (!c.hydrogen) continue;
+            if (mol.GetAtom(c.low)->GetAtomicNum() == 1) offer(c.low, c.high, c.d2);
+            if (mol.GetAtom(c.high)->GetAtomicNum() == 1) offer(c.high, c.low, c.d2);
+        }
     }
 
-    std::sort(candidates.begin(), candidates.end(),
-              [](const Candidate& x, const Candidate& y) { return std::tie(x.a, x.b) < std::tie(y.a, y.b); });
+    // Bonds are made in atom order, whatever order the cells gave.
+    SortByAtoms(candidates, limit);
     uint32_t added = 0;
     for (const Candidate& c : candidates) {
-        if (elements[c.a] == 1 && nearest[c.a] != c.b) continue;
-        if (elements[c.b] == 1 && nearest[c.b] != c.a) continue;
-        KaAtomBase* a = mol.GetAtom(c.a);
-        KaAtomBase* b = mol.GetAtom(c.b);
-        if (AreBonded(*a, *b)) continue;
-        if (mol.NewBond(*a, *b)) ++added;
+        if (c.hydrogen && ((nearest[c.low] != kNone && nearest[c.low] != c.high) ||
+                           (nearest[c.high] != kNone && nearest[c.high] != c.low)))
+            continue;
+        KaAtomBase& a = *mol.GetAtom(c.low);
+        KaAtomBase& b = *mol.GetAtom(c.high);
+        // Only bonds the file gave can be there already.
+        if (hadBonds[c.low] && hadBonds[c.high] && AreBonded(a, b)) continue;
+        if (mol.NewBond(a, b)) ++added;
     }
     return added;
 }

@@ -73,23 +73,23 @@ private:
 
     void ReadV2000(std::string_view counts) {
         int atomCount, bondCount;
-        if (!ParseInteger(counts.substr(0, 3), atomCount) || !ParseInteger(counts.substr(3, 3), bondCount) ||
+        if (!ParseInteger(Columns(counts, 0, 3), atomCount) || !ParseInteger(Columns(counts, 3, 3), bondCount) ||
             atomCount < 0 || bondCount < 0)
             Fail("unreadable counts line '" + std::string(counts) + "'");
         for (int i = 0; i < atomCount; ++i) {
             std::string_view line = NextLine("the atom block");
             double x, y, z;
-            std::string_view symbol = line.size() > 31 ? Trim(line.substr(31, 3)) : std::string_view();
-            if (line.size() < 32 || !ParseNumber(line.substr(0, 10), x) || !ParseNumber(line.substr(10, 10), y) ||
-                !ParseNumber(line.substr(20, 10), z) || symbol.empty())
+            std::string_view symbol = Trim(Columns(line, 31, 3));
+            if (line.size() < 32 || !ParseNumber(Columns(line, 0, 10), x) || !ParseNumber(Columns(line, 10, 10), y) ||
+                !ParseNumber(Columns(line, 20, 10), z) || symbol.empty())
                 Fail("unreadable atom line " + std::to_string(i + 1) + " of " + std::to_string(atomCount));
             AddAtom(symbol, x, y, z);
         }
         for (int i = 0; i < bondCount; ++i) {
             std::string_view line = NextLine("the bond block");
             int a, b, type;
-            if (!ParseInteger(line.substr(0, 3), a) || !ParseInteger(line.substr(3, 3), b) ||
-                !ParseInteger(line.substr(6, 3), type))
+            if (!ParseInteger(Columns(line, 0, 3), a) || !ParseInteger(Columns(line, 3, 3), b) ||
+                !ParseInteger(Columns(line, 6, 3), type))
                 Fail("unreadable bond line " + std::to_string(i + 1) + " of " + std::to_string(bondCount));
             if (a < 1 || b < 1 || a > atomCount || b > atomCount)
                 Fail("bond " + std::to_string(i + 1) + " names atom " + std::to_string(a < 1 || a > atomCount ? a : b) +

@@ -3,6 +3,8 @@
 #include <gemmi/cif.hpp>
 #include <gemmi/mmcif.hpp>
 
+#include <new>
+
 #include "molecule/read_structure.h"
 #include "molecule/residue.h"
 
@@ -64,7 +66,9 @@ MolList ReadMmcifText(std::string_view text, const std::string& fileName, ReadSc
         }
     } catch (const FormatError&) {
         throw;
-    } catch (const std::runtime_error& e) {
+    } catch (const std::bad_alloc&) {
+        throw;
+    } catch (const std::exception& e) {  // gemmi reports faults with runtime and logic errors
         // The parser's messages start with the file name and position.
         std::string what = e.what();
         if (what.compare(0, fileName.size(), fileName) == 0) throw FormatError(what);

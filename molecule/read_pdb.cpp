@@ -6,6 +6,7 @@
 #include <cctype>
 #include <charconv>
 #include <cstring>
+#include <new>
 
 #include "molecule/read_structure.h"
 #include "molecule/residue.h"
@@ -61,12 +62,17 @@ bool ParsePdbInteger(std::string_view text, size_t width, int& value) {
     return ParseDecimal(text, value);
 }
 
+// A fixed-point number as the coordinate columns hold it: an optional sign,
+// digits with at most one decimal point, at least one digit.
 bool IsCoordinate(std::string_view text) {
-    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-    if (text.empty()) return false;
-    double value;
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return ec == std::errc() && end == text.data() + text.size();
+    size_t i = !text.empty() && (text[0] == '-' || text[0] == '+') ? 1 : 0;
+    bool digit = false, point = false;
+    for (; i < text.size(); ++i) {
+        if (text[i] >= '0' && text[i] <= '9') digit = true;
+        else if (text[i] == '.' && !point) point = true;
+        else return false;
+    }
+    return digit;
 }
 
 bool IsChargeField(char digit, char sign) {
@@ -193,7 +199,9 @@ MolList ReadPdbText(std::string_view text, const std::string& fileName, ReadScop
         st = gemmi::pdb_impl::read_pdb_from_stream(filter, fileName, gemmi::PdbReadOptions());
     } catch (const FormatError&) {
         throw;
-    } catch (const std::runtime_error& e) {
+    } catch (const std::bad_alloc&) {
+        throw;
+    } catch (const std::exception& e) {  // gemmi reports faults with runtime and logic errors
         ThrowFormatError(fileName, e.what());
     }
     if (filter.AtomRecords() == 0) ThrowFormatError(fileName, "no ATOM or HETATM records");
