@@ -34,7 +34,8 @@ void RecordFaults::Report(size_t record, const RecordFault& fault) {
 
 void RecordFaults::Finish(const MolList& molecules, const char* recordKind) const {
     if (molecules.empty()) {
-        if (!skipped_.empty()) ThrowFormatError(fileName_, "no readable " + std::string(recordKind) + "; " + skipped_[0]);
+        if (!skipped_.empty())
+            ThrowFormatError(fileName_, "no readable " + std::string(recordKind) + "; " + skipped_[0]);
         ThrowFormatError(fileName_, "no " + std::string(recordKind) + " in the file");
     }
     for (const std::string& text : skipped_)
@@ -48,7 +49,8 @@ namespace {
 using io_detail::MolList;
 using io_detail::ReadScope;
 
-constexpr size_t kReadChunk = size_t(1) << 20;
+// Unit of gzip reads and writes.
+constexpr size_t kGzipChunk = size_t(1) << 20;
 
 bool IsGzipName(const std::string& path) {
     return path.size() >= 3 && strcasecmp(path.c_str() + path.size() - 3, ".gz") == 0;
@@ -83,10 +85,10 @@ std::string Gunzip(int fd, const std::string& path) {
     std::string text;
     for (;;) {
         size_t old = text.size();
-        text.resize(old + kReadChunk);
-        int got = gzread(in, text.data() + old, static_cast<unsigned>(kReadChunk));
+        text.resize(old + kGzipChunk);
+        int got = gzread(in, text.data() + old, static_cast<unsigned>(kGzipChunk));
         text.resize(old + static_cast<size_t>(std::max(got, 0)));
-        if (got < static_cast<int>(kReadChunk)) break;
+        if (got < static_cast<int>(kGzipChunk)) break;
     }
     // A damaged stream, or one cut short, is reported here.
     int code = Z_OK;
@@ -120,9 +122,14 @@ std::string ReadFileText(const std::string& path) {
     return text;
 }
 
-uint32_t ResolveFormat(const std::string& path, int fmt) {
+void CheckFormatCode(const std::string& path, int fmt) {
     if (fmt < 0 || static_cast<uint32_t>(fmt) > kLastMolFormat)
         throw FormatError(path + ": " + std::to_string(fmt) + " is not a molecule format code");
+}
+
+// The given code, or when it is 0 the code of the file name's suffix.
+uint32_t ResolveFormat(const std::string& path, int fmt) {
+    CheckFormatCode(path, fmt);
     if (fmt != 0) return static_cast<uint32_t>(fmt);
     uint32_t code = FormatFromPath(path);
     if (code == FORMAT_UNDEFINED) throw FormatError(path + ": cannot tell the file format from the name");
@@ -130,8 +137,7 @@ uint32_t ResolveFormat(const std::string& path, int fmt) {
 }
 
 MolList ReadAll(const std::string& path, int fmt, ReadScope scope) {
-    if (fmt < 0 || static_cast<uint32_t>(fmt) > kLastMolFormat)
-        throw FormatError(path + ": " + std::to_string(fmt) + " is not a molecule format code");
+    CheckFormatCode(path, fmt);
     // A file that cannot be read is reported as such whatever its name says.
     std::string text = ReadFileText(path);
     uint32_t code = ResolveFormat(path, fmt);
@@ -156,7 +162,11 @@ void WriteFileText(const std::string& path, const std::string& text) {
     if (IsGzipName(path)) {
         gzFile out = gzopen(path.c_str(), "wb");
         if (!out) throw FileError(path + ": " + std::strerror(errno ? errno : EIO));
-        bool ok = text.empty() || gzwrite(out, text.data(), static_cast<unsigned>(text.size())) > 0;
+        bool ok = true;
+        for (size_t at = 0; ok && at < text.size(); at += kGzipChunk) {
+            size_t part = std::min(kGzipChunk, text.size() - at);
+            ok = gzwrite(out, text.data() + at, static_cast<unsigned>(part)) == static_cast<int>(part);
+        }
         if (gzclose(out) != Z_OK || !ok) throw FileError(path + ": write failed");
         return;
     }

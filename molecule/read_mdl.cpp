@@ -73,7 +73,7 @@ private:
 
     void ReadV2000(std::string_view counts) {
         int atomCount, bondCount;
-        if (!ParseInteger(Columns(counts, 0, 3), atomCount) || !ParseInteger(Columns(counts, 3, 3), bondCount) ||
+        if (!ParseNumber(Columns(counts, 0, 3), atomCount) || !ParseNumber(Columns(counts, 3, 3), bondCount) ||
             atomCount < 0 || bondCount < 0)
             Fail("unreadable counts line '" + std::string(counts) + "'");
         for (int i = 0; i < atomCount; ++i) {
@@ -88,8 +88,8 @@ private:
         for (int i = 0; i < bondCount; ++i) {
             std::string_view line = NextLine("the bond block");
             int a, b, type;
-            if (!ParseInteger(Columns(line, 0, 3), a) || !ParseInteger(Columns(line, 3, 3), b) ||
-                !ParseInteger(Columns(line, 6, 3), type))
+            if (!ParseNumber(Columns(line, 0, 3), a) || !ParseNumber(Columns(line, 3, 3), b) ||
+                !ParseNumber(Columns(line, 6, 3), type))
                 Fail("unreadable bond line " + std::to_string(i + 1) + " of " + std::to_string(bondCount));
             if (a < 1 || b < 1 || a > atomCount || b > atomCount)
                 Fail("bond " + std::to_string(i + 1) + " names atom " + std::to_string(a < 1 || a > atomCount ? a : b) +
@@ -136,8 +136,8 @@ private:
         std::string counts = NextV30Line();
         SplitFields(counts, fields);
         int atomCount, bondCount;
-        if (fields.size() < 3 || fields[0] != "COUNTS" || !ParseInteger(fields[1], atomCount) ||
-            !ParseInteger(fields[2], bondCount) || atomCount < 0 || bondCount < 0)
+        if (fields.size() < 3 || fields[0] != "COUNTS" || !ParseNumber(fields[1], atomCount) ||
+            !ParseNumber(fields[2], bondCount) || atomCount < 0 || bondCount < 0)
             Fail("unreadable V3000 counts line '" + counts + "'");
         std::unordered_map<int, uint32_t> atomById;
         if (atomCount > 0) {
@@ -147,7 +147,7 @@ private:
                 SplitFields(line, fields);
                 double x, y, z;
                 int id;
-                if (fields.size() < 6 || !ParseInteger(fields[0], id))
+                if (fields.size() < 6 || !ParseNumber(fields[0], id))
                     Fail("unreadable V3000 atom line '" + line + "'");
                 // An atom list ("[N,O]" or "NOT [N,O]") has no single element.
                 size_t at = 1;
@@ -156,7 +156,8 @@ private:
                 if (fields.size() < at + 4 || !ParseNumber(fields[at], x) || !ParseNumber(fields[at + 1], y) ||
                     !ParseNumber(fields[at + 2], z))
                     Fail("unreadable V3000 atom line '" + line + "'");
-                if (type.size() >= 2 && type.front() == '"' && type.back() == '"') type = type.substr(1, type.size() - 2);
+                if (type.size() >= 2 && type.front() == '"' && type.back() == '"')
+                    type = type.substr(1, type.size() - 2);
                 if (type == "NOT" || (!type.empty() && type.front() == '[')) type = "";
                 if (!atomById.emplace(id, mol_->IndexLimit()).second)
                     Fail("atom id " + std::to_string(id) + " is used twice");
@@ -170,8 +171,8 @@ private:
                 std::string line = NextV30Line();
                 SplitFields(line, fields);
                 int id, type, a, b;
-                if (fields.size() < 4 || !ParseInteger(fields[0], id) || !ParseInteger(fields[1], type) ||
-                    !ParseInteger(fields[2], a) || !ParseInteger(fields[3], b))
+                if (fields.size() < 4 || !ParseNumber(fields[0], id) || !ParseNumber(fields[1], type) ||
+                    !ParseNumber(fields[2], a) || !ParseNumber(fields[3], b))
                     Fail("unreadable V3000 bond line '" + line + "'");
                 auto first = atomById.find(a), second = atomById.find(b);
                 if (first == atomById.end() || second == atomById.end())

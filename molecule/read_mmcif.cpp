@@ -74,7 +74,8 @@ MolList ReadMmcifText(std::string_view text, const std::string& fileName, ReadSc
         if (what.compare(0, fileName.size(), fileName) == 0) throw FormatError(what);
         ThrowFormatError(fileName, what);
     }
-    if (molecules.empty()) ThrowFormatError(fileName, "no atoms: no data block has an _atom_site table");
+    if (molecules.empty())
+        ThrowFormatError(fileName, "no atoms: no data block has an _atom_site table with Cartesian coordinates");
     return molecules;
 }
 

@@ -34,7 +34,7 @@ uint32_t ElementOfType(std::string_view type) {
 // and "un" (unknown) are single; "nc" (not connected) has order 0.
 bool BondOrder(std::string_view type, uint32_t& order) {
     int number;
-    if (ParseInteger(type, number) && number >= 1 && number <= 3) {
+    if (ParseNumber(type, number) && number >= 1 && number <= 3) {
         order = static_cast<uint32_t>(number);
         return true;
     }
@@ -94,8 +94,8 @@ private:
         std::vector<std::string_view> fields;
         SplitFields(counts, fields);
         atomCount_ = bondCount_ = 0;
-        if (fields.empty() || !ParseInteger(fields[0], atomCount_) ||
-            (fields.size() > 1 && !ParseInteger(fields[1], bondCount_)) || atomCount_ < 0 || bondCount_ < 0)
+        if (fields.empty() || !ParseNumber(fields[0], atomCount_) ||
+            (fields.size() > 1 && !ParseNumber(fields[1], bondCount_)) || atomCount_ < 0 || bondCount_ < 0)
             Fail("unreadable counts line '" + std::string(counts) + "'");
     }
 
@@ -107,7 +107,7 @@ private:
             SplitFields(line, fields);
             double x, y, z;
             int id;
-            if (fields.size() < 6 || !ParseInteger(fields[0], id) || !ParseNumber(fields[2], x) ||
+            if (fields.size() < 6 || !ParseNumber(fields[0], id) || !ParseNumber(fields[2], x) ||
                 !ParseNumber(fields[3], y) || !ParseNumber(fields[4], z))
                 Fail("unreadable atom line '" + std::string(line) + "'");
             if (++atomsRead_ > atomCount_) Fail("more atom lines than the " + std::to_string(atomCount_) + " declared");
@@ -127,8 +127,8 @@ private:
             SplitFields(line, fields);
             int id, a, b;
             uint32_t order;
-            if (fields.size() < 4 || !ParseInteger(fields[0], id) || !ParseInteger(fields[1], a) ||
-                !ParseInteger(fields[2], b) || !BondOrder(fields[3], order))
+            if (fields.size() < 4 || !ParseNumber(fields[0], id) || !ParseNumber(fields[1], a) ||
+                !ParseNumber(fields[2], b) || !BondOrder(fields[3], order))
                 Fail("unreadable bond line '" + std::string(line) + "'");
             if (++bondsRead_ > bondCount_) Fail("more bond lines than the " + std::to_string(bondCount_) + " declared");
             auto first = atomById_.find(a), second = atomById_.find(b);

@@ -4,7 +4,6 @@
 #include <gemmi/pdb.hpp>
 
 #include <cctype>
-#include <charconv>
 #include <cstring>
 #include <new>
 
@@ -28,17 +27,7 @@ bool IsRecord(const char* line, size_t len, const char (&name)[5]) {
 
 // The part of a fixed-width field that lies inside the line, trimmed.
 std::string_view Field(const char* line, size_t len, size_t start, size_t width) {
-    if (start >= len) return {};
-    std::string_view f(line + start, std::min(width, len - start));
-    while (!f.empty() && f.front() == ' ') f.remove_prefix(1);
-    while (!f.empty() && f.back() == ' ') f.remove_suffix(1);
-    return f;
-}
-
-bool ParseDecimal(std::string_view text, int& value) {
-    if (text.empty()) return false;
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return ec == std::errc() && end == text.data() + text.size();
+    return Trim(Columns(std::string_view(line, len), start, width));
 }
 
 // A fixed-width integer in decimal or, for values that overflow the field,
@@ -59,7 +48,7 @@ bool ParsePdbInteger(std::string_view text, size_t width, int& value) {
         value = static_cast<int>(decoded - 10 * power36 + power10);
         return true;
     }
-    return ParseDecimal(text, value);
+    return ParseNumber(text, value);
 }
 
 // A fixed-point number as the coordinate columns hold it: an optional sign,
@@ -110,6 +99,16 @@ public:
 
     size_t AtomRecords() const { return atomRecords_; }
     StructureRecords& Records() { return records_; }
+
+    // Atom records in the lines the parser left unread (it stops at END).
+    size_t AtomRecordsLeft() const {
+        size_t count = 0;
+        LineReader rest(text_.substr(std::min(pos_, text_.size())));
+        std::string_view line;
+        while (rest.Next(line))
+            if (IsRecord(line.data(), line.size(), "ATOM") || IsRecord(line.data(), line.size(), "HETA")) ++count;
+        return count;
+    }
 
 private:
     [[noreturn]] void Fail(const std::string& what) const {
@@ -205,6 +204,9 @@ MolList ReadPdbText(std::string_view text, const std::string& fileName, ReadScop
         ThrowFormatError(fileName, e.what());
     }
     if (filter.AtomRecords() == 0) ThrowFormatError(fileName, "no ATOM or HETATM records");
+    if (size_t left = filter.AtomRecordsLeft())
+        KaSystem::Warning("%s: %zu ATOM/HETATM records follow the END record and were not read",
+                          fileName.c_str(), left);
 
     StructureRecords& records = filter.Records();
     CollectHelicesAndSheets(st, records.ranges);

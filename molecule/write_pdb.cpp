@@ -45,14 +45,19 @@ bool EncodeHybrid36(long long value, int width, char* out) {
     return true;
 }
 
-struct ResidueRun {
-    const KaResidue* residue;  // of the run's first atom
-};
-
 bool SameResidue(const KaResidue& a, const KaResidue& b) {
     return a.residueNumber == b.residueNumber && a.insertCode == b.insertCode && a.chainId == b.chainId &&
            a.residueName == b.residueName;
 }
+
+char Printable(char c) { return std::isprint(static_cast<unsigned char>(c)) ? c : ' '; }
+
+// The flags that make a residue part of a helix run; 0 outside helices.
+uint32_t HelixKind(const KaResidue& r) {
+    return (r.secondaryStructure & kHelixFlag) ? r.secondaryStructure & ~(kTurnFlag | kSheetFlag) : 0;
+}
+uint32_t SheetKind(const KaResidue& r) { return r.secondaryStructure & kSheetFlag; }
+uint32_t TurnKind(const KaResidue& r) { return r.secondaryStructure & kTurnFlag; }
 
 // Inverse of HelixClassFlags; the plain helix flag writes class 0, which
 // reads back as the plain flag.
@@ -135,7 +140,7 @@ private:
                 continue;
             }
             const KaResidue& residue = ResidueOf(index);
-            if (!previous || !SameResidue(*previous, residue)) residues_.push_back({&residue});
+            if (!previous || !SameResidue(*previous, residue)) residues_.push_back(&residue);
             previous = &residue;
         }
     }
@@ -169,27 +174,27 @@ private:
         char field[8];
         if (!EncodeHybrid36(residue.residueNumber, 4, field))
             Fail("residue number " + std::to_string(residue.residueNumber) + " does not fit the PDB columns");
-        return std::string(field) + (std::isprint(static_cast<unsigned char>(residue.insertCode)) ? residue.insertCode : ' ');
+        return std::string(field) + Printable(residue.insertCode);
     }
 
     // Runs of consecutive residues of one chain with the same flags of one
     // kind; `kindOf` gives a residue's flags of that kind (0 for none).
-    template <class KindOf, class Emit>
-    void ForEachRun(KindOf kindOf, Emit emit) {
+    template <class Emit>
+    void ForEachRun(uint32_t (*kindOf)(const KaResidue&), Emit emit) {
         for (size_t i = 0; i < residues_.size();) {
-            uint32_t kind = kindOf(*residues_[i].residue);
+            uint32_t kind = kindOf(*residues_[i]);
             size_t j = i + 1;
-            while (j < residues_.size() && kind != 0 && kindOf(*residues_[j].residue) == kind &&
-                   residues_[j].residue->chainId == residues_[i].residue->chainId)
+            while (j < residues_.size() && kind != 0 && kindOf(*residues_[j]) == kind &&
+                   residues_[j]->chainId == residues_[i]->chainId)
                 ++j;
-            if (kind != 0) emit(*residues_[i].residue, *residues_[j - 1].residue, kind, j - i);
+            if (kind != 0) emit(*residues_[i], *residues_[j - 1], kind, j - i);
             i = j;
         }
     }
 
     void WriteSecondaryStructure() {
         int serial = 0;
-        ForEachRun([](const KaResidue& r) { return (r.secondaryStructure & kHelixFlag) ? r.secondaryStructure & ~(kTurnFlag | kSheetFlag) : 0; },
+        ForEachRun(HelixKind,
                    [&](const KaResidue& first, const KaResidue& last, uint32_t flags, size_t length) {
                        ++serial;
                        Line("HELIX  %3d %3d %3s%2s %5s %3s%2s %5s%2d%30s %5zu", serial % 1000, serial % 1000,
@@ -198,7 +203,7 @@ private:
                             HelixClassOf(flags), "", length);
                    });
         serial = 0;
-        ForEachRun([](const KaResidue& r) { return r.secondaryStructure & kSheetFlag; },
+        ForEachRun(SheetKind,
                    [&](const KaResidue& first, const KaResidue& last, uint32_t, size_t) {
                        ++serial;
                        Line("SHEET  %3d %3d 1 %3s%2s%5s %3s%2s%5s 0", 1, serial % 1000, ResidueName(first).c_str(),
@@ -206,7 +211,7 @@ private:
                             Chain(last).c_str(), ResidueNumber(last).c_str());
                    });
         serial = 0;
-        ForEachRun([](const KaResidue& r) { return r.secondaryStructure & kTurnFlag; },
+        ForEachRun(TurnKind,
                    [&](const KaResidue& first, const KaResidue& last, uint32_t, size_t) {
                        ++serial;
                        Line("TURN   %3d %3d %3s%2s%5s %3s%2s%5s", serial % 1000, serial % 1000,
@@ -248,7 +253,7 @@ private:
             for (char& c : symbol) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
             char serial[8];
             if (!EncodeHybrid36(serials_[index], 5, serial)) Fail("too many atoms for the PDB serial columns");
-            char altloc = std::isprint(static_cast<unsigned char>(residue.alternateLocation)) ? residue.alternateLocation : ' ';
+            char altloc = Printable(residue.alternateLocation);
             bool hetero = IsHetero(index);
             Line("%-6s%5s %4s%c%3s%2s%5s   %8.3f%8.3f%8.3f%6.2f%6.2f          %2s", hetero ? "HETATM" : "ATOM",
                  serial, AtomNameField(atom, symbol.c_str()).c_str(), altloc, ResidueName(residue).c_str(),
@@ -290,7 +295,7 @@ private:
     const std::string& fileName_;
     std::string out_;
     std::vector<int> serials_;  // by atom index
-    std::vector<ResidueRun> residues_;
+    std::vector<const KaResidue*> residues_;  // in atom order, one per run of atoms
     bool cutNames_ = false;
 };
 

@@ -148,8 +148,8 @@ INSTANTIATE_TEST_SUITE_P(
                       FlagCase{"3al1.pdb", "A", 102, 10}, FlagCase{"3al1.pdb", "B", 210, 10},
                       FlagCase{"3al1.pdb", "B", 211, 0}));
 
-// Helix classes, turns, CONECT trust and unresolved CONECT serials, on a
-// file cut from pept.pdb with records of our own.
+// Helix classes, turns, CONECT trust, unresolved CONECT serials and atoms
+// past END, on a file cut from pept.pdb with records of our own.
 TEST(PdbReader, ReadsHelixClassesTurnsAndConectRecords) {
     std::string atoms;
     std::istringstream pept(ReadText(DataFile("pept.pdb")));
@@ -166,7 +166,8 @@ TEST(PdbReader, ReadsHelixClassesTurnsAndConectRecords) {
         "HETATM  903  C3  LIG X   1      50.000  51.200  50.000  1.00 20.00           C\n"
         "CONECT  901  902\n"
         "CONECT  903  999\n"
-        "END\n";
+        "END\n"
+        "HETATM  904  C4  LIG X   2      60.000  50.000  50.000  1.00 20.00           C\n";
     ScratchDir dir;
     std::string path = dir.Write("records.pdb", text);
     std::unique_ptr<Kamol::KaGraphMol> mol;
@@ -181,8 +182,9 @@ TEST(PdbReader, ReadsHelixClassesTurnsAndConectRecords) {
     ASSERT_EQ(lig.size(), 3u);
     EXPECT_TRUE(Kamol::AreBonded(*lig[0], *lig[1]));
     EXPECT_FALSE(Kamol::AreBonded(*lig[0], *lig[2]));
-    EXPECT_EQ(warnings.count, 1u);
+    EXPECT_EQ(warnings.count, 2u);
     EXPECT_NE(warnings.text.find("1 CONECT bonds"), std::string::npos) << warnings.text;
+    EXPECT_NE(warnings.text.find("1 ATOM/HETATM records follow the END record"), std::string::npos) << warnings.text;
     EXPECT_NE(warnings.text.find(path), std::string::npos) << warnings.text;
 }
 
@@ -284,6 +286,8 @@ TEST(PdbReader, ReadsGzipAndTakesTheFormatFromTheCodeOrSuffix) {
     auto unzipped = ReadMolecule(gz);
     EXPECT_EQ(unzipped->NumAtoms(), plain->NumAtoms());
     EXPECT_EQ(unzipped->NumBonds(), plain->NumBonds());
+    // Compressed content is recognised by its magic bytes, not by the name.
+    EXPECT_EQ(ReadMolecule(dir.Write("zipped.pdb", ReadText(gz)))->NumAtoms(), 1631u);
 
     std::string txt = dir.Write("structure.txt", text);
     EXPECT_NE(ErrorOf<FormatError>([&] { ReadMolecule(txt); }).find("cannot tell the file format"), std::string::npos);
@@ -495,13 +499,14 @@ TEST(SmallMoleculeReaders, SkipsABrokenRecordWithAWarning) {
     size_t third = mol2.find("@<TRIPOS>ATOM", mol2.find("AMPTRB10"));
     mol2.replace(mol2.find('\n', third) + 1, 20, "garbage line here   ");
     ScratchDir dir;
-    for (auto [name, text, total] : {std::tuple{"broken.sdf", sdf, size_t(9)}, std::tuple{"broken.mol2", mol2, size_t(15)}}) {
+    for (auto [name, text, total, broken] :
+         {std::tuple{"broken.sdf", sdf, size_t(9), "2"}, std::tuple{"broken.mol2", mol2, size_t(15), "3"}}) {
         std::string path = dir.Write(name, text);
         size_t read = 0;
         Warnings warnings = CollectWarnings([&] { read = ReadMolecules(path).size(); });
         EXPECT_EQ(read, total) << name;
         EXPECT_EQ(warnings.count, 1u) << name;
-        EXPECT_NE(warnings.text.find(path + ": record " + (total == 9 ? "2" : "3")), std::string::npos) << warnings.text;
+        EXPECT_NE(warnings.text.find(path + ": record " + broken), std::string::npos) << warnings.text;
         EXPECT_NE(ReadMolecule(path), nullptr);  // the first record is sound
     }
 }
