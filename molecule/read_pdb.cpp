@@ -87,11 +87,11 @@ public:
         if (len > 0 && text_[pos_ + len - 1] == '\r') --len;
         len = std::min(len, static_cast<size_t>(size) - 2);
         std::memcpy(line, text_.data() + pos_, len);
-        line[len] = '\n';
-        line[len + 1] = '\0';
         pos_ = end + 1;
         ++lineNumber_;
-        Inspect(line, len);
+        len = Inspect(line, len, static_cast<size_t>(size) - 2);
+        line[len] = '\n';
+        line[len + 1] = '\0';
         return line;
     }
     // gets() never leaves the rest of a line behind.
@@ -119,7 +119,9 @@ private:
         KaSystem::Warning("%s: line %zu: %s record %s; skipped", fileName_.c_str(), lineNumber_, record, why);
     }
 
-    void Inspect(char* line, size_t len) {
+    // Looks at a line of `len` characters and returns its length for the
+    // parser, which may grow up to `capacity`.
+    size_t Inspect(char* line, size_t len, size_t capacity) {
         if (IsRecord(line, len, "ATOM") || IsRecord(line, len, "HETA")) {
             CheckAtom(line, len);
         } else if (IsRecord(line, len, "CONE")) {
@@ -128,7 +130,14 @@ private:
             ReadTurn(line, len);
         } else if (IsRecord(line, len, "HELI") || IsRecord(line, len, "SHEE")) {
             if (len < 39) Skipped(IsRecord(line, len, "HELI") ? "HELIX" : "SHEET", "is too short");
+        } else if ((IsRecord(line, len, "LINK") || IsRecord(line, len, "SSBO")) && len < 80) {
+            // The parser reads the distance columns of these records without
+            // looking at the line's length: give it all 80 columns.
+            size_t padded = std::min<size_t>(80, capacity);
+            std::memset(line + len, ' ', padded - len);
+            return padded;
         }
+        return len;
     }
 
     void CheckAtom(char* line, size_t len) {

@@ -258,8 +258,11 @@ TEST(PdbReader, ReadsTheFirstModelOrEveryModel) {
     std::string shifted = atoms;
     for (size_t at = 0; at < shifted.size(); at = shifted.find('\n', at) + 1) shifted[at + 32] = '9';
     ScratchDir dir;
-    std::string path = dir.Write("models.pdb", "MODEL        1\n" + atoms + "ENDMDL\nMODEL        2\n" + shifted +
-                                                   "ENDMDL\nEND\n");
+    // An SSBOND record that stops just before its distance columns (74-78).
+    std::string ssbond = "SSBOND   1 CYS E    2    CYS E    2";
+    ssbond.resize(73, ' ');
+    std::string path = dir.Write("models.pdb", ssbond + "\nMODEL        1\n" + atoms + "ENDMDL\nMODEL        2\n" +
+                                                   shifted + "ENDMDL\nEND\n");
     auto first = ReadMolecule(path);
     auto all = ReadMolecules(path);
     ASSERT_EQ(all.size(), 2u);
