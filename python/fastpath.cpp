@@ -22,6 +22,17 @@ struct WrappedPointer {
 
 PyObject* moleculeClass = nullptr;
 
+// Whether `obj` is a wrapped pointer (its type is named "SwigPyObject", as in
+// every SWIG runtime), so that an instance whose "this" was replaced by an
+// ordinary object is refused instead of being read as a pointer.
+bool IsWrappedPointer(PyObject* obj) {
+    PyObject* name = PyObject_GetAttrString(reinterpret_cast<PyObject*>(Py_TYPE(obj)), "__name__");
+    if (!name) return false;
+    bool wrapped = PyUnicode_Check(name) && PyUnicode_CompareWithASCIIString(name, "SwigPyObject") == 0;
+    Py_DECREF(name);
+    return wrapped;
+}
+
 // The native molecule of a lumora.kamol molecule proxy, or null with TypeError set.
 Kamol::KaMolBase* MoleculeFromObject(PyObject* obj) {
     if (obj == Py_None) {
@@ -39,7 +50,7 @@ Kamol::KaMolBase* MoleculeFromObject(PyObject* obj) {
     void* ptr = nullptr;
     if (moleculeClass && PyObject_IsInstance(obj, moleculeClass) == 1) {
         if (PyObject* self = PyObject_GetAttrString(obj, "this")) {
-            ptr = reinterpret_cast<WrappedPointer*>(self)->ptr;
+            if (IsWrappedPointer(self)) ptr = reinterpret_cast<WrappedPointer*>(self)->ptr;
             Py_DECREF(self);
         }
     }

@@ -26,6 +26,23 @@ PyObject* kaselToolkitClass(const char* name, PyObject** cache) {
     return cls;
 }
 
+// Whether `obj` is a wrapped pointer of some SWIG runtime, whose native
+// pointer sits right after the object header. Tested by the type's name, as
+// the runtime itself recognises wrapped pointers of other modules, so that an
+// instance whose "this" was replaced by an ordinary object is refused instead
+// of being read as a pointer.
+bool kaselIsWrappedPointer(PyObject* obj) {
+    if (SwigPyObject_Check(obj)) return true;
+    PyObject* name = PyObject_GetAttrString(reinterpret_cast<PyObject*>(Py_TYPE(obj)), "__name__");
+    if (!name) {
+        PyErr_Clear();
+        return false;
+    }
+    bool wrapped = PyUnicode_Check(name) && PyUnicode_CompareWithASCIIString(name, "SwigPyObject") == 0;
+    Py_DECREF(name);
+    return wrapped;
+}
+
 PyObject* kaselMoleculeClass = nullptr;
 PyObject* kaselAtomClass = nullptr;
 
@@ -55,7 +72,7 @@ ToolkitArg kaselConvertToolkitObject(PyObject* obj, swig_type_info* type, const 
         return ToolkitArg::Refused;
     }
     // Toolkit objects carry their native pointer right after the object header.
-    ptr = reinterpret_cast<SwigPyObject*>(self)->ptr;
+    ptr = kaselIsWrappedPointer(self) ? reinterpret_cast<SwigPyObject*>(self)->ptr : nullptr;
     Py_DECREF(self);
     if (!ptr) return ToolkitArg::Refused;
     *result = ptr;
