@@ -23,6 +23,13 @@ public:
         if (index < size_) words_[index >> 6] |= uint64_t(1) << (index & 63);
     }
     uint32_t Count() const;
+    // Calls `visit(index)` for every set entry, in ascending order.
+    template <class Visit>
+    void ForEachSet(Visit&& visit) const {
+        for (size_t w = 0; w < words_.size(); ++w)
+            for (uint64_t word = words_[w]; word != 0; word &= word - 1)
+                visit(static_cast<uint32_t>(w * 64 + static_cast<unsigned>(__builtin_ctzll(word))));
+    }
 
 private:
     std::vector<uint64_t> words_;

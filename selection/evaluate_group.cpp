@@ -11,7 +11,6 @@
 namespace KaSel {
 
 using detail::AtomSpan;
-using detail::FilterAtoms;
 
 namespace {
 
@@ -71,8 +70,7 @@ bool ByResPredicate::Evaluate(const SelectionContext& context, const Kamol::KaAt
 
 void ByResPredicate::SelectFrom(const SelectionContext& context, AtomSpan atoms, std::vector<uint32_t>& accepted) const {
     if (atoms.empty()) return;
-    const AtomMask& members = ResidueMembers(context, *this);
-    FilterAtoms(atoms, accepted, [&](uint32_t index) { return members.Test(index); });
+    detail::AppendMasked(context, atoms, ResidueMembers(context, *this), true, accepted);
 }
 
 bool ByChainPredicate::Evaluate(const SelectionContext& context, const Kamol::KaAtomBase& atom) const {
@@ -81,8 +79,7 @@ bool ByChainPredicate::Evaluate(const SelectionContext& context, const Kamol::Ka
 
 void ByChainPredicate::SelectFrom(const SelectionContext& context, AtomSpan atoms, std::vector<uint32_t>& accepted) const {
     if (atoms.empty()) return;
-    const AtomMask& members = ChainMembers(context, *this);
-    FilterAtoms(atoms, accepted, [&](uint32_t index) { return members.Test(index); });
+    detail::AppendMasked(context, atoms, ChainMembers(context, *this), true, accepted);
 }
 
 }  // namespace KaSel

@@ -30,6 +30,12 @@ inline std::string_view CText(const std::string& text) {
 // `all` without the entries of `removed`; both ascending, `removed` a subset.
 void AppendDifference(AtomSpan all, AtomSpan removed, std::vector<uint32_t>& out);
 
+// The atoms of `atoms` whose mask entry equals `wanted`, except those listed
+// in `excluded` (ascending, a subset of `atoms`). When `atoms` is every live
+// atom and set entries are wanted, only the mask's set bits are visited.
+void AppendMasked(const SelectionContext& context, AtomSpan atoms, const AtomMask& mask, bool wanted,
+                  std::vector<uint32_t>& accepted, AtomSpan excluded = {});
+
 // Whether `atoms` lists every live atom of the molecule (it is ascending and
 // holds live atoms only, so equal length means equal lists).
 inline bool CoversAllAtoms(const SelectionContext& context, AtomSpan atoms) {

@@ -15,6 +15,21 @@ namespace KaSel {
 namespace detail {
 
 void AppendDifference(AtomSpan all, AtomSpan removed, std::vector<uint32_t>& out) {
+    if (removed.empty()) {
+        out.insert(out.end(), all.begin(), all.end());
+        return;
+    }
+    // Few removals: copy the runs between them. Many: one merge-like pass.
+    if (removed.size() * 16 < all.size()) {
+        auto from = all.begin();
+        for (uint32_t index : removed) {
+            auto at = std::lower_bound(from, all.end(), index);
+            out.insert(out.end(), from, at);
+            from = at == all.end() ? at : at + 1;
+        }
+        out.insert(out.end(), from, all.end());
+        return;
+    }
     auto next = removed.begin();
     for (uint32_t index : all) {
         if (next != removed.end() && *next == index) {
@@ -23,6 +38,26 @@ void AppendDifference(AtomSpan all, AtomSpan removed, std::vector<uint32_t>& out
         }
         out.push_back(index);
     }
+}
+
+void AppendMasked(const SelectionContext& context, AtomSpan atoms, const AtomMask& mask, bool wanted,
+                  std::vector<uint32_t>& accepted, AtomSpan excluded) {
+    auto skip = excluded.begin();
+    auto isExcluded = [&](uint32_t index) {
+        while (skip != excluded.end() && *skip < index) ++skip;
+        return skip != excluded.end() && *skip == index;
+    };
+    if (wanted && CoversAllAtoms(context, atoms)) {
+        const Kamol::KaMolBase& molecule = context.GetMolecule();
+        const std::vector<const Kamol::KaAtomBase*>& table = molecule.Columns().atoms;
+        const bool noneDeleted = molecule.NumAtoms() == molecule.IndexLimit();
+        mask.ForEachSet([&](uint32_t index) {
+            if ((noneDeleted || (index < table.size() && table[index])) && !isExcluded(index)) accepted.push_back(index);
+        });
+        return;
+    }
+    for (uint32_t index : atoms)
+        if (mask.Test(index) == wanted && !isExcluded(index)) accepted.push_back(index);
 }
 
 AtomMask SelectAllAsMask(const SelectionContext& context, const Predicate& predicate) {
@@ -88,22 +123,24 @@ void OrPredicate::SelectFrom(const SelectionContext& context, AtomSpan atoms, st
         children.front()->SelectFrom(context, atoms, accepted);
         return;
     }
-    std::vector<uint32_t> chosen, hits, merged, remaining, rest;
+    // Accepted atoms are marked by index; each child is handed the atoms no
+    // earlier child accepted.
+    AtomMask chosen(context.GetMolecule().IndexLimit());
+    std::vector<uint32_t> hits, remaining, rest;
     AtomSpan undecided = atoms;
-    for (const PredicatePtr& child : children) {
+    for (size_t i = 0; i < children.size(); ++i) {
         hits.clear();
-        child->SelectFrom(context, undecided, hits);
+        children[i]->SelectFrom(context, undecided, hits);
         if (hits.empty()) continue;
-        merged.clear();
-        std::merge(chosen.begin(), chosen.end(), hits.begin(), hits.end(), std::back_inserter(merged));
-        std::swap(chosen, merged);
+        for (uint32_t index : hits) chosen.Set(index);
+        if (i + 1 == children.size()) break;
         rest.clear();
         detail::AppendDifference(undecided, hits, rest);
         std::swap(remaining, rest);
         undecided = remaining;
         if (undecided.empty()) break;
     }
-    accepted.insert(accepted.end(), chosen.begin(), chosen.end());
+    detail::AppendMasked(context, atoms, chosen, true, accepted);
 }
 
 // ---- not ------------------------------------------------------------------------

@@ -2,6 +2,7 @@
 //
 // The batch forms read the molecule's per-index columns (atomic numbers,
 // residue records) and view text fields in place, so no string is built per atom.
+#include <algorithm>
 #include <string_view>
 
 #include "molecule/residue.h"
@@ -170,8 +171,22 @@ bool IndexPredicate::Evaluate(const SelectionContext&, const Kamol::KaAtomBase& 
     return Compare<uint32_t>(atom.GetIndex(), low, high, comparison);
 }
 
+// The atoms are ascending indices, so every comparison selects one run of them.
 void IndexPredicate::SelectFrom(const SelectionContext&, AtomSpan atoms, std::vector<uint32_t>& accepted) const {
-    FilterAtoms(atoms, accepted, [&](uint32_t index) { return Compare<uint32_t>(index, low, high, comparison); });
+    auto lower = [&](uint32_t value) { return std::lower_bound(atoms.begin(), atoms.end(), value); };
+    auto upper = [&](uint32_t value) { return std::upper_bound(atoms.begin(), atoms.end(), value); };
+    auto append = [&](auto first, auto last) {
+        if (first < last) accepted.insert(accepted.end(), first, last);
+    };
+    switch (comparison) {
+        case Equal: return append(lower(low), upper(low));
+        case Less: return append(atoms.begin(), lower(low));
+        case LessEqual: return append(atoms.begin(), upper(low));
+        case Greater: return append(upper(low), atoms.end());
+        case GreaterEqual: return append(lower(low), atoms.end());
+        case Range: return low <= high ? append(lower(low), upper(high)) : void();
+        default: return;
+    }
 }
 
 // ---- residue numbers, serials, fragments, B-factors -----------------------------

@@ -3,13 +3,12 @@
 #include <string>
 
 #include "selection/evaluate_internal.h"
+#include "selection/distance_mask.h"
 #include "selection/molecule_cache.h"
-#include "selection/spatial_index.h"
 
 namespace KaSel {
 
 using detail::AtomSpan;
-using detail::FilterAtoms;
 
 namespace {
 
@@ -17,22 +16,23 @@ std::string SpatialKey(float distance, const Predicate& inner) {
     return "around_" + FormatNumber(distance) + "_" + inner.ToString();
 }
 
-// A radius query on the KD-tree costs about as much as this many atoms
-// tested by the grid pass, which always walks every atom.
-constexpr size_t kTreeQueryCost = 256;
-// Grid passes for small source sets on unchanged coordinates after which
-// building the KD-tree has paid for itself.
-constexpr uint32_t kScansBeforeTree = 8;
+// Masks from few sources on a molecule without a fitting atom grid are
+// answered by one pass over the atoms; after this many such passes on
+// unchanged coordinates, building the grid (about as costly as a few passes)
+// has paid for itself.
+constexpr uint32_t kPassesBeforeAtomGrid = 4;
 
 // Entry k is set when atom k lies strictly within `distance` of one of
 // `innerAtoms`; the mask has NumAtoms() entries, so atoms whose index is not
 // below that are never within.
 //
-// A few sources are answered by KD-tree queries when the molecule already has
-// a current tree, and by one grid pass otherwise; the tree is built only once
-// enough such passes on unchanged coordinates would have paid for it. Many
-// sources always take the grid pass. Both decide each pair by the same float
-// test, so the mask does not depend on the path.
+// Many sources (half the atoms or more): one pass over the atoms against a
+// grid of the sources, where every source is done at once. Fewer: the
+// neighbourhood of each source in a grid over all atoms, kept with the
+// molecule; when the sources are few and no fitting grid is kept, the pass
+// over the atoms instead, so that a small inner selection does not pay for a
+// whole-molecule build unless it is asked again and again. Every path decides
+// each pair by the same float test, so the mask does not depend on the path.
 AtomMask ComputeSpatialMask(const SelectionContext& context, float distance, const std::vector<uint32_t>& innerAtoms) {
     const Kamol::KaMolBase& molecule = context.GetMolecule();
     AtomMask mask(molecule.NumAtoms());
@@ -41,24 +41,25 @@ AtomMask ComputeSpatialMask(const SelectionContext& context, float distance, con
     const SourcePoints sources = GatherSourcePoints(molecule, innerAtoms);
     if (sources.atoms.empty()) return mask;
 
-    const bool fewSources = sources.atoms.size() * kTreeQueryCost < molecule.Columns().live.size();
-    if (fewSources) {
+    const size_t atomCount = molecule.Columns().live.size();
+    if (sources.atoms.size() * 2 >= atomCount) {
+        MarkWithinBySources(molecule, sources, distance, mask);
+        return mask;
+    }
+    std::shared_ptr<const BucketGrid> atomGrid = KeptAtomGrid(molecule, distance);
+    if (!atomGrid && sources.atoms.size() * 64 < atomCount) {
         MoleculeCache& cache = CacheOf(molecule);
-        const uint64_t version = molecule.CoordsVersion();
-        bool useTree = cache.tree && cache.treeCoordsVersion == version;
-        if (!useTree) {
-            if (cache.scanCoordsVersion != version) {
-                cache.scanCoordsVersion = version;
-                cache.scansAtVersion = 0;
-            }
-            useTree = ++cache.scansAtVersion > kScansBeforeTree;
+        if (cache.scanCoordsVersion != molecule.CoordsVersion()) {
+            cache.scanCoordsVersion = molecule.CoordsVersion();
+            cache.scansAtVersion = 0;
         }
-        if (useTree) {
-            MarkWithinByTree(*SharedPointCloud(molecule), sources, distance, mask);
+        if (++cache.scansAtVersion <= kPassesBeforeAtomGrid) {
+            MarkWithinBySources(molecule, sources, distance, mask);
             return mask;
         }
     }
-    MarkWithinByGrid(molecule, sources, distance, mask);
+    if (!atomGrid) atomGrid = BuildAtomGrid(molecule, distance);
+    MarkWithinByAtoms(*atomGrid, sources, distance, mask);
     return mask;
 }
 
@@ -97,11 +98,9 @@ void AroundPredicate::SelectFrom(const SelectionContext& context, AtomSpan atoms
     std::vector<uint32_t> innerAtoms;
     inner->SelectFrom(context, atoms, innerAtoms);
     if (innerAtoms.size() == atoms.size()) return;
-    std::vector<uint32_t> outside;
-    detail::AppendDifference(atoms, innerAtoms, outside);
     const bool haveAll = detail::CoversAllAtoms(context, atoms);
     const AtomMask& mask = SpatialMaskFor(context, *this, distance, *inner, haveAll ? &innerAtoms : nullptr);
-    FilterAtoms(outside, accepted, [&](uint32_t index) { return mask.Test(index); });
+    detail::AppendMasked(context, atoms, mask, true, accepted, innerAtoms);
 }
 
 // ---- expand: within the distance, the inner atoms included ----------------------
@@ -112,8 +111,7 @@ bool ExpandPredicate::Evaluate(const SelectionContext& context, const Kamol::KaA
 
 void ExpandPredicate::SelectFrom(const SelectionContext& context, AtomSpan atoms, std::vector<uint32_t>& accepted) const {
     if (atoms.empty()) return;
-    const AtomMask& mask = SpatialMaskFor(context, *this, distance, *inner);
-    FilterAtoms(atoms, accepted, [&](uint32_t index) { return mask.Test(index); });
+    detail::AppendMasked(context, atoms, SpatialMaskFor(context, *this, distance, *inner), true, accepted);
 }
 
 // ---- beyond: not within the distance of any inner atom -------------------------
@@ -124,8 +122,7 @@ bool BeyondPredicate::Evaluate(const SelectionContext& context, const Kamol::KaA
 
 void BeyondPredicate::SelectFrom(const SelectionContext& context, AtomSpan atoms, std::vector<uint32_t>& accepted) const {
     if (atoms.empty()) return;
-    const AtomMask& mask = SpatialMaskFor(context, *this, distance, *inner);
-    FilterAtoms(atoms, accepted, [&](uint32_t index) { return !mask.Test(index); });
+    detail::AppendMasked(context, atoms, SpatialMaskFor(context, *this, distance, *inner), false, accepted);
 }
 
 }  // namespace KaSel

@@ -4,7 +4,6 @@
 #include <unordered_map>
 
 #include "molecule/residue.h"
-#include "selection/spatial_index.h"
 
 namespace KaSel {
 

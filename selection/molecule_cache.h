@@ -14,6 +14,7 @@
 namespace KaSel {
 
 struct MoleculePointCloud;
+class BucketGrid;
 
 // The residue record fields selections read, by atom index (deleted atoms
 // read the default record), so that whole-molecule tests scan contiguous
@@ -59,8 +60,12 @@ struct MoleculeCache : Kamol::KaDerivedData {
     // `treeCoordsVersion` (that version also moves when atoms come or go).
     std::shared_ptr<const MoleculePointCloud> tree;
     uint64_t treeCoordsVersion = 0;
-    // Distance masks answered by scanning all atoms since the coordinates
-    // last changed; once there were enough, building the tree pays off.
+    // A bucket grid over the atoms for distance masks, valid while the
+    // coordinates version is `atomGridCoordsVersion`.
+    std::shared_ptr<const BucketGrid> atomGrid;
+    uint64_t atomGridCoordsVersion = 0;
+    // Distance masks answered without a grid over all atoms since the
+    // coordinates last changed; once there were enough, building one pays off.
     uint32_t scansAtVersion = 0;
     uint64_t scanCoordsVersion = 0;
 

@@ -6,8 +6,6 @@
 #include <memory>
 #include <vector>
 
-#include "selection/atom_mask.h"
-
 namespace Kamol {
 class KaAtomBase;
 class KaMolBase;
@@ -69,23 +67,5 @@ std::vector<uint32_t> FindAtomsWithin(const MoleculePointCloud& cloud, const Kam
 // The molecule's tree for its current coordinates, kept with the molecule
 // and built when missing or out of date.
 std::shared_ptr<const MoleculePointCloud> SharedPointCloud(const Kamol::KaMolBase& molecule);
-
-// ---- distance masks ------------------------------------------------------------
-
-// The positions of the atoms a distance is measured from; atoms with a
-// non-finite coordinate are left out, as they are within no distance.
-struct SourcePoints {
-    std::vector<float> xyz;
-    std::vector<uint32_t> atoms;
-};
-SourcePoints GatherSourcePoints(const Kamol::KaMolBase& molecule, const std::vector<uint32_t>& atoms);
-
-// Both set the mask entry of every live atom whose squared distance from some
-// source point is strictly below radius * radius in float; entries beyond the
-// mask's size are skipped. They differ only in cost:
-// by grid, a bucket grid over the sources and one pass over the atoms;
-void MarkWithinByGrid(const Kamol::KaMolBase& molecule, const SourcePoints& sources, float radius, AtomMask& mask);
-// by tree, one radius query per source on the molecule's KD-tree.
-void MarkWithinByTree(const MoleculePointCloud& cloud, const SourcePoints& sources, float radius, AtomMask& mask);
 
 }  // namespace KaSel

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "evaluate_fixture.h"
+#include "selection/distance_mask.h"
 #include "selection/molecule_cache.h"
 #include "selection/spatial_index.h"
 
@@ -146,16 +147,17 @@ TEST(DistanceMasks, AtomOfAnotherMoleculeIsLookedUpByIndex) {
     EXPECT_FALSE(BeyondPredicate(5.0f, inner).Evaluate(context, foreign));
 }
 
-// A molecule of many atoms, so that a single source takes the KD-tree path
-// once the molecule has been asked often enough; moving an atom afterwards
-// must be seen by the next evaluation.
+// A molecule of many atoms, so that a single source takes the path of the
+// atom grid kept with the molecule once the molecule has been asked often
+// enough; moving or adding an atom afterwards must be seen by the next
+// evaluation.
 TEST(DistanceMasks, KeptIndexFollowsCoordinateChanges) {
     MoleculeBuilder b;
     b.Add(8, "O", Residue("LIG"), 0, 0, 0);
     for (int i = 1; i < 600; ++i) b.Add(6, "C", Residue("ALA"), float(i % 30) * 2.0f, float(i / 30) * 2.0f, 50.0f);
     PredicatePtr around = Make<AroundPredicate>(3.0f, Make<ResnPredicate>(std::string("LIG")));
     for (int round = 0; round < 12; ++round) EXPECT_TRUE(Batch(b.molecule, *around).empty());
-    ASSERT_NE(CacheOf(b.molecule).tree, nullptr);
+    ASSERT_NE(KeptAtomGrid(b.molecule, 3.0f), nullptr);
     const float moved[3] = {1.0f, 1.0f, 1.0f};
     b.molecule.SetCoords(*b.molecule.GetAtom(77), moved);
     EXPECT_EQ(Batch(b.molecule, *around), (Indices{77}));
@@ -164,14 +166,15 @@ TEST(DistanceMasks, KeptIndexFollowsCoordinateChanges) {
     EXPECT_EQ(PerAtom(b.molecule, *around), (Indices{77, 600}));
 }
 
-// ---- the two mask paths against brute force -------------------------------------------
+// ---- the mask paths against brute force -------------------------------------------
 
 // Points on a half-Angstrom lattice give many pairs at exactly the radius;
 // a few atoms carry non-finite or huge coordinates.
-void BuildCloud(MoleculeBuilder& b, uint32_t count) {
+void BuildCloud(MoleculeBuilder& b, uint32_t count, bool withExtremes = true) {
     std::mt19937 random(7);
     std::uniform_int_distribution<int> step(-16, 16);
     for (uint32_t i = 0; i < count; ++i) b.Add(6, "C", step(random) * 0.5f, step(random) * 0.5f, step(random) * 0.5f);
+    if (!withExtremes) return;
     b.Add(6, "N", kNaN, 0, 0);
     b.Add(6, "I", 0, kInf, 0);
     b.Add(6, "J", 0, 0, -kInf);
@@ -182,29 +185,33 @@ void BuildCloud(MoleculeBuilder& b, uint32_t count) {
 
 class MaskPathTest : public ::testing::TestWithParam<float> {};
 
-TEST_P(MaskPathTest, GridAndTreeEqualBruteForce) {
+TEST_P(MaskPathTest, BothGridsEqualBruteForce) {
     const float radius = GetParam();
-    MoleculeBuilder b;
-    BuildCloud(b, 700);
-    const Kamol::KaMolBase& molecule = b.molecule;
-    const Indices& live = molecule.Columns().live;
-    std::unique_ptr<MoleculePointCloud> cloud = BuildPointCloud(molecule);
-    for (uint32_t stride : {1u, 7u, 97u, 1000u}) {
-        Indices sourceAtoms;
-        for (size_t i = 0; i < live.size(); i += stride) sourceAtoms.push_back(live[i]);
-        sourceAtoms.push_back(live.back());  // the huge-coordinate atom
-        AtomMask expected(molecule.NumAtoms());
-        for (uint32_t atom : live)
-            for (uint32_t source : sourceAtoms)
-                if (WithinBruteForce(Position(molecule, atom), Position(molecule, source), radius)) expected.Set(atom);
+    // With the extremes the grids span a huge box and widen their cells;
+    // without, they have many small cells.
+    for (bool extremes : {true, false}) {
+        MoleculeBuilder b;
+        BuildCloud(b, 700, extremes);
+        const Kamol::KaMolBase& molecule = b.molecule;
+        const Indices& live = molecule.Columns().live;
+        std::shared_ptr<const BucketGrid> atomGrid = BuildAtomGrid(molecule, radius);
+        for (uint32_t stride : {1u, 7u, 97u, 1000u}) {
+            Indices sourceAtoms;
+            for (size_t i = 0; i < live.size(); i += stride) sourceAtoms.push_back(live[i]);
+            sourceAtoms.push_back(live.back());  // with the extremes, the huge-coordinate atom
+            AtomMask expected(molecule.NumAtoms());
+            for (uint32_t atom : live)
+                for (uint32_t source : sourceAtoms)
+                    if (WithinBruteForce(Position(molecule, atom), Position(molecule, source), radius)) expected.Set(atom);
 
-        const SourcePoints sources = GatherSourcePoints(molecule, sourceAtoms);
-        AtomMask byGrid(molecule.NumAtoms()), byTree(molecule.NumAtoms());
-        MarkWithinByGrid(molecule, sources, radius, byGrid);
-        MarkWithinByTree(*cloud, sources, radius, byTree);
-        for (uint32_t atom : live) {
-            ASSERT_EQ(byGrid.Test(atom), expected.Test(atom)) << "grid, stride " << stride << ", atom " << atom;
-            ASSERT_EQ(byTree.Test(atom), expected.Test(atom)) << "tree, stride " << stride << ", atom " << atom;
+            const SourcePoints sources = GatherSourcePoints(molecule, sourceAtoms);
+            AtomMask bySources(molecule.NumAtoms()), byAtoms(molecule.NumAtoms());
+            MarkWithinBySources(molecule, sources, radius, bySources);
+            MarkWithinByAtoms(*atomGrid, sources, radius, byAtoms);
+            for (uint32_t atom : live) {
+                ASSERT_EQ(bySources.Test(atom), expected.Test(atom)) << "by sources, stride " << stride << ", atom " << atom;
+                ASSERT_EQ(byAtoms.Test(atom), expected.Test(atom)) << "by atoms, stride " << stride << ", atom " << atom;
+            }
         }
     }
 }
@@ -212,6 +219,25 @@ TEST_P(MaskPathTest, GridAndTreeEqualBruteForce) {
 INSTANTIATE_TEST_SUITE_P(Radii, MaskPathTest,
                          ::testing::Values(0.5f, 1.0f, 2.5f, 5.0f, -3.0f, 0.7071068f, 1e-3f, 1e-25f, 40.0f, 1e19f, 1e30f,
                                            kInf, kNaN, 0.0f));
+
+// The kept atom grid serves a radius only when its cells are wide enough:
+// asking with growing and shrinking radii must always match brute force.
+TEST(DistanceMasks, KeptGridServesOnlyRadiiItFits) {
+    MoleculeBuilder b;
+    BuildCloud(b, 900, false);  // a compact cloud, so that the grid has many cells
+    const Kamol::KaMolBase& molecule = b.molecule;
+    for (float radius : {3.0f, 6.0f, 1.5f, 10.0f, 0.7f, 3.0f}) {
+        PredicatePtr expand = Make<ExpandPredicate>(radius, Make<IndexPredicate>(5u, 7u));
+        Indices expected;
+        for (uint32_t atom : molecule.Columns().live)
+            for (uint32_t source : {5u, 6u, 7u})
+                if (WithinBruteForce(Position(molecule, atom), Position(molecule, source), radius)) {
+                    expected.push_back(atom);
+                    break;
+                }
+        for (int round = 0; round < 6; ++round) ASSERT_EQ(Batch(b.molecule, *expand), expected) << radius << " " << round;
+    }
+}
 
 TEST(PointCloud, FindAtomsWithinListsTheBruteForceSetNearestFirst) {
     MoleculeBuilder b;
