@@ -50,6 +50,18 @@ bool SameResidue(const KaResidue& a, const KaResidue& b) {
            a.residueName == b.residueName;
 }
 
+// The element symbol in capitals, "X" for an unknown element.
+struct ElementColumns {
+    char text[3];
+};
+
+ElementColumns ElementColumnsOf(uint32_t atomicNum) {
+    const char* symbol = GetElementSymbol(atomicNum);
+    if (!*symbol) return {{'X', '\0', '\0'}};
+    return {{static_cast<char>(std::toupper(static_cast<unsigned char>(symbol[0]))),
+             static_cast<char>(std::toupper(static_cast<unsigned char>(symbol[1]))), '\0'}};
+}
+
 char Printable(char c) { return std::isprint(static_cast<unsigned char>(c)) ? c : ' '; }
 
 // The flags that make a residue part of a helix run; 0 outside helices.
@@ -232,9 +244,10 @@ private:
                     (std::strlen(symbol) == 2 && name.size() >= 2 &&
                      std::toupper(static_cast<unsigned char>(name[0])) == symbol[0] &&
                      std::toupper(static_cast<unsigned char>(name[1])) == symbol[1]);
-        name.insert(0, wide ? "" : " ");
-        name.resize(4, ' ');
-        return name;
+        std::string field(4, ' ');
+        field.replace(wide ? 0 : 1, name.size(), name);
+        field.resize(4);
+        return field;
     }
 
     void WriteAtoms() {
@@ -248,18 +261,16 @@ private:
                 if (!(c > -999.9995f && c < 9999.9995f))
                     Fail("atom " + std::to_string(index) + " has coordinate " + std::to_string(c) +
                          ", which does not fit the PDB columns");
-            std::string symbol = GetElementSymbol(columns_.atomicNums[index]);
-            if (symbol.empty()) symbol = "X";
-            for (char& c : symbol) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+            const ElementColumns symbol = ElementColumnsOf(columns_.atomicNums[index]);
             char serial[8];
             if (!EncodeHybrid36(serials_[index], 5, serial)) Fail("too many atoms for the PDB serial columns");
             char altloc = Printable(residue.alternateLocation);
             bool hetero = IsHetero(index);
             Line("%-6s%5s %4s%c%3s%2s%5s   %8.3f%8.3f%8.3f%6.2f%6.2f          %2s", hetero ? "HETATM" : "ATOM",
-                 serial, AtomNameField(atom, symbol.c_str()).c_str(), altloc, ResidueName(residue).c_str(),
+                 serial, AtomNameField(atom, symbol.text).c_str(), altloc, ResidueName(residue).c_str(),
                  Chain(residue).c_str(), ResidueNumber(residue).c_str(), xyz[0], xyz[1], xyz[2],
                  std::clamp(residue.occupancy, kMinField62, kMaxField62),
-                 std::clamp(residue.bFactor, kMinField62, kMaxField62), symbol.c_str());
+                 std::clamp(residue.bFactor, kMinField62, kMaxField62), symbol.text);
             // TER closes a run of polymer atoms before a chain change or hetero atoms.
             bool lastOfRun = k + 1 == columns_.live.size() || IsHetero(columns_.live[k + 1]) ||
                              ResidueOf(columns_.live[k + 1]).chainId != residue.chainId;
