@@ -212,15 +212,39 @@ void MarkWithinBySources(const Kamol::KaMolBase& molecule, const SourcePoints& s
     }
 }
 
-void MarkWithinByAtoms(const BucketGrid& atomGrid, const SourcePoints& sources, float radius, AtomMask& mask) {
+void MarkWithinByAtoms(const Kamol::KaMolBase& molecule, const BucketGrid& atomGrid, const SourcePoints& sources,
+                       float radius, AtomMask& mask) {
     const float squaredRadius = radius * radius;
-    if (!(squaredRadius > 0.0f)) return;
-    for (size_t i = 0; i < sources.atoms.size(); ++i) {
-        const float* p = &sources.xyz[3 * i];
-        atomGrid.VisitNeighbourhood(p, [&](const float* q, uint32_t atom) {
-            if (!mask.Test(atom) && SquaredDistance(p, q) < squaredRadius) mask.Set(atom);
-            return false;
-        });
+    if (sources.atoms.empty() || !(squaredRadius > 0.0f)) return;
+    const std::vector<uint32_t>& live = molecule.Columns().live;
+    if (sources.atoms.size() * 2 <= live.size()) {
+        for (size_t i = 0; i < sources.atoms.size(); ++i) {
+            const float* p = &sources.xyz[3 * i];
+            atomGrid.VisitNeighbourhood(p, [&](const float* q, uint32_t atom) {
+                if (!mask.Test(atom) && SquaredDistance(p, q) < squaredRadius) mask.Set(atom);
+                return false;
+            });
+        }
+        return;
+    }
+    // Most atoms are sources, each within the radius of itself; the others
+    // look for a source around them.
+    AtomMask isSource(molecule.IndexLimit());
+    for (uint32_t index : sources.atoms) {
+        isSource.Set(index);
+        mask.Set(index);
+    }
+    const uint32_t limit = mask.Size();
+    const std::vector<float>& coords = molecule.CoordTable();
+    for (uint32_t index : live) {
+        if (index >= limit) break;  // ascending: no later atom fits the mask
+        if (isSource.Test(index)) continue;
+        float p[3];
+        ReadPosition(coords, index, p);
+        if (atomGrid.VisitNeighbourhood(p, [&](const float* q, uint32_t atom) {
+                return isSource.Test(atom) && SquaredDistance(p, q) < squaredRadius;
+            }))
+            mask.Set(index);
     }
 }
 

@@ -39,7 +39,9 @@ std::shared_ptr<const BucketGrid> BuildAtomGrid(const Kamol::KaMolBase& molecule
 // by sources, a grid over the sources and one pass over all atoms, each
 // asking its neighbourhood (no whole-molecule structure is built);
 void MarkWithinBySources(const Kamol::KaMolBase& molecule, const SourcePoints& sources, float radius, AtomMask& mask);
-// by atoms, the neighbourhood of each source in a grid over all atoms.
-void MarkWithinByAtoms(const BucketGrid& atomGrid, const SourcePoints& sources, float radius, AtomMask& mask);
+// by atoms, a grid over all atoms: the neighbourhood of each source when the
+// sources are the fewer, else that of each other atom until a source is met.
+void MarkWithinByAtoms(const Kamol::KaMolBase& molecule, const BucketGrid& atomGrid, const SourcePoints& sources,
+                       float radius, AtomMask& mask);
 
 }  // namespace KaSel

@@ -26,13 +26,13 @@ constexpr uint32_t kPassesBeforeAtomGrid = 4;
 // `innerAtoms`; the mask has NumAtoms() entries, so atoms whose index is not
 // below that are never within.
 //
-// Many sources (half the atoms or more): one pass over the atoms against a
-// grid of the sources, where every source is done at once. Fewer: the
-// neighbourhood of each source in a grid over all atoms, kept with the
-// molecule; when the sources are few and no fitting grid is kept, the pass
-// over the atoms instead, so that a small inner selection does not pay for a
-// whole-molecule build unless it is asked again and again. Every path decides
-// each pair by the same float test, so the mask does not depend on the path.
+// The work is done on a grid over all atoms, kept with the molecule for its
+// coordinates and reused by every mask whose distance its cells fit. Only
+// when the sources are few and no fitting grid is kept is one pass over the
+// atoms against a grid of the sources made instead, so that a small inner
+// selection does not pay for a whole-molecule build unless it is asked again
+// and again. Every path decides each pair by the same float test, so the
+// mask does not depend on the path.
 AtomMask ComputeSpatialMask(const SelectionContext& context, float distance, const std::vector<uint32_t>& innerAtoms) {
     const Kamol::KaMolBase& molecule = context.GetMolecule();
     AtomMask mask(molecule.NumAtoms());
@@ -41,13 +41,8 @@ AtomMask ComputeSpatialMask(const SelectionContext& context, float distance, con
     const SourcePoints sources = GatherSourcePoints(molecule, innerAtoms);
     if (sources.atoms.empty()) return mask;
 
-    const size_t atomCount = molecule.Columns().live.size();
-    if (sources.atoms.size() * 2 >= atomCount) {
-        MarkWithinBySources(molecule, sources, distance, mask);
-        return mask;
-    }
     std::shared_ptr<const BucketGrid> atomGrid = KeptAtomGrid(molecule, distance);
-    if (!atomGrid && sources.atoms.size() * 64 < atomCount) {
+    if (!atomGrid && sources.atoms.size() * 64 < molecule.Columns().live.size()) {
         MoleculeCache& cache = CacheOf(molecule);
         if (cache.scanCoordsVersion != molecule.CoordsVersion()) {
             cache.scanCoordsVersion = molecule.CoordsVersion();
@@ -59,7 +54,7 @@ AtomMask ComputeSpatialMask(const SelectionContext& context, float distance, con
         }
     }
     if (!atomGrid) atomGrid = BuildAtomGrid(molecule, distance);
-    MarkWithinByAtoms(*atomGrid, sources, distance, mask);
+    MarkWithinByAtoms(molecule, *atomGrid, sources, distance, mask);
     return mask;
 }
 

@@ -207,7 +207,7 @@ TEST_P(MaskPathTest, BothGridsEqualBruteForce) {
             const SourcePoints sources = GatherSourcePoints(molecule, sourceAtoms);
             AtomMask bySources(molecule.NumAtoms()), byAtoms(molecule.NumAtoms());
             MarkWithinBySources(molecule, sources, radius, bySources);
-            MarkWithinByAtoms(*atomGrid, sources, radius, byAtoms);
+            MarkWithinByAtoms(molecule, *atomGrid, sources, radius, byAtoms);
             for (uint32_t atom : live) {
                 ASSERT_EQ(bySources.Test(atom), expected.Test(atom)) << "by sources, stride " << stride << ", atom " << atom;
                 ASSERT_EQ(byAtoms.Test(atom), expected.Test(atom)) << "by atoms, stride " << stride << ", atom " << atom;
