@@ -144,8 +144,12 @@ int main() {
     gemmi::Structure tiled = Tile(LoadBase());
     const size_t atoms = CountAtoms(tiled.models[0]);
 
-    std::filesystem::path dir = std::filesystem::temp_directory_path() / "kaselect-bench-read";
-    std::filesystem::create_directories(dir);
+    std::string pattern = (std::filesystem::temp_directory_path() / "kaselect-bench-read-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) {
+        std::perror("mkdtemp");
+        return 1;
+    }
+    const std::filesystem::path dir = pattern;
     const std::string pdb = (dir / "tiled.pdb").string(), cif = (dir / "tiled.cif").string();
     {
         std::ofstream out(pdb);
@@ -159,6 +163,7 @@ int main() {
     size_t readAtoms = Kamol::ReadMolecule(pdb)->NumAtoms();
     if (readAtoms != atoms) {
         std::fprintf(stderr, "read %zu atoms from %s, expected %zu\n", readAtoms, pdb.c_str(), atoms);
+        std::filesystem::remove_all(dir);
         return 1;
     }
     const std::string original = std::string(KASELECT_DATA_DIR) + "/1hpv.pdb";
@@ -174,6 +179,6 @@ int main() {
     Report("1hpv.pdb (as bundled)", Kamol::ReadMolecule(original)->NumAtoms(), 0, oursOriginal);
     Report("PDB, 1hpv tiled", atoms, gemmiPdb, oursPdb);
     Report("mmCIF, 1hpv tiled", atoms, gemmiCif, oursCif);
-    if (!std::getenv("KASELECT_BENCH_KEEP")) std::filesystem::remove_all(dir);
+    std::filesystem::remove_all(dir);
     return 0;
 }
