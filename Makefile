@@ -4,6 +4,7 @@
 #   make test     install, then the C++ tests (CTest) and the Python tests (pytest)
 #   make demo     install, then the command-line tool on a bundled protein-ligand complex
 #   make bench    install, then the C++ and Python benchmarks
+#   make fuzz     the libFuzzer targets, FUZZ_SECONDS (default 60) each; not part of make test
 
 SHELL := /bin/bash
 PYTHON ?= python3
@@ -12,6 +13,8 @@ VPY := $(VENV)/bin/python
 JOBS ?= 2
 
 DEBIAN_PACKAGES := g++ cmake make tao-pegtl-dev libnanoflann-dev gemmi-dev libgtest-dev zlib1g-dev
+# clang and its libFuzzer runtime, installed only by make fuzz.
+FUZZ_PACKAGES := clang libclang-rt-14-dev
 PYPI_BUILD := scikit-build-core "swig>=4.4.1,<4.5"
 
 CPP_BUILD := build/cpp
@@ -72,6 +75,37 @@ bench: install
 	cmake -S . -B build/bench -DKASELECT_BENCH=ON -DCMAKE_BUILD_TYPE=Release >/dev/null
 	cmake --build build/bench -j$(JOBS)
 	@for b in build/bench/bench/bench_*; do [ -x "$$b" ] && { echo "== $$b"; "$$b"; }; done
+
+# libFuzzer targets, built with clang in a build directory of their own; each
+# runs for FUZZ_SECONDS in turn on a scratch copy of its seed corpus
+# (fuzz/corpus/<target>), which grows from run to run in build/fuzz/corpus.
+# Inputs that fail land in build/fuzz/artifacts/<target>/. Not part of make test.
+FUZZ_BUILD := build/fuzz
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS ?= selection_parser selection_eval selector ascii_grid grasp_grid pdb mmcif mdl mol2
+
+.PHONY: fuzz
+fuzz: deps
+	@missing=$$(for p in $(FUZZ_PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing Debian packages:" $$missing; \
+	  apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $$missing; \
+	fi
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DKASELECT_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	cmake --build $(FUZZ_BUILD) -j$(JOBS)
+	@failed=; \
+	for t in $(FUZZ_TARGETS); do \
+	  work=$(FUZZ_BUILD)/corpus/$$t; artifacts=$(FUZZ_BUILD)/artifacts/$$t; log=$(FUZZ_BUILD)/fuzz_$$t.log; \
+	  mkdir -p $$work $$artifacts; cp -n fuzz/corpus/$$t/* $$work/; \
+	  dict=fuzz/dict/$$t.dict; [ -f $$dict ] || dict=fuzz/dict/$${t%%_*}.dict; \
+	  options="-max_total_time=$(FUZZ_SECONDS) -artifact_prefix=$$artifacts/ -print_final_stats=1"; \
+	  [ -f $$dict ] && options="$$options -dict=$$dict"; \
+	  echo "== fuzz_$$t for $(FUZZ_SECONDS) s (log: $$log)"; \
+	  if $(FUZZ_BUILD)/fuzz/fuzz_$$t $$options $$work >$$log 2>&1; then status=ok; else status=FAILED; failed="$$failed $$t"; fi; \
+	  grep -E '^stat::(number_of_executed_units|new_units_added|peak_rss_mb)|^SUMMARY|ERROR' $$log; \
+	  echo "   $$status; corpus now $$(ls $$work | wc -l) inputs"; \
+	done; \
+	if [ -n "$$failed" ]; then echo "Failed:$$failed; see the logs and $(FUZZ_BUILD)/artifacts/"; exit 1; fi
 
 clean:
 	rm -rf build $(VENV)
