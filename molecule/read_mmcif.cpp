@@ -3,6 +3,7 @@
 #include <gemmi/cif.hpp>
 #include <gemmi/mmcif.hpp>
 
+#include <cstdint>
 #include <new>
 
 #include "molecule/read_structure.h"
@@ -26,6 +27,68 @@ void RequireAtomSiteColumns(const gemmi::cif::Block& block, const std::string& f
         ThrowFormatError(fileName, "data block '" + block.name + "' has no residue names in _atom_site");
     if (!block.has_tag("_atom_site.auth_atom_id") && !block.has_tag("_atom_site.label_atom_id"))
         ThrowFormatError(fileName, "data block '" + block.name + "' has no atom names in _atom_site");
+}
+
+// Columns that gemmi converts to int without an overflow check, so that a
+// longer run of digits overflows inside it. Tags in lower case.
+const char* const kIntegerTags[] = {
+    "_atom_site.id",
+    "_atom_site.label_seq_id",
+    "_atom_site.auth_seq_id",
+    "_atom_site.pdbx_formal_charge",
+    "_atom_site.pdbx_tls_group_id",
+    "_struct_conf.beg_auth_seq_id",
+    "_struct_conf.end_auth_seq_id",
+    "_struct_conf.pdbx_pdb_helix_class",
+    "_struct_conf.pdbx_pdb_helix_length",
+    "_struct_sheet_range.beg_auth_seq_id",
+    "_struct_sheet_range.end_auth_seq_id",
+    "_struct_conn.ptnr1_auth_seq_id",
+    "_struct_conn.ptnr2_auth_seq_id",
+    "_struct_conn.ptnr1_label_seq_id",
+    "_struct_conn.ptnr2_label_seq_id",
+};
+
+bool IsIntegerTag(const std::string& tag) {
+    for (const char* integerTag : kIntegerTags)
+        if (gemmi::iequal(tag, integerTag)) return true;
+    return false;
+}
+
+// Whether the number gemmi takes from the value - quotes removed, leading
+// blanks, a sign, then digits up to the first other character - fits in int.
+bool LeadingIntegerFits(const std::string& raw) {
+    const std::string value = gemmi::cif::as_string(raw);
+    size_t at = value.find_first_not_of(" \t\r\n");
+    if (at == std::string::npos) return true;
+    if (value[at] == '+' || value[at] == '-') ++at;
+    int64_t magnitude = 0;
+    for (; at < value.size() && value[at] >= '0' && value[at] <= '9'; ++at) {
+        magnitude = magnitude * 10 + (value[at] - '0');
+        if (magnitude > INT32_MAX) return false;
+    }
+    return true;
+}
+
+void RequireIntegersInRange(const gemmi::cif::Block& block, const std::string& fileName) {
+    auto check = [&](const std::string& tag, const std::string& value) {
+        if (!IsIntegerTag(tag) || LeadingIntegerFits(value)) return;
+        const std::string shown = value.size() > 40 ? value.substr(0, 40) + "..." : value;
+        ThrowFormatError(fileName, "data block '" + block.name + "': " + tag + " value '" + shown +
+                                       "' is out of range for a 32-bit integer");
+    };
+    for (const gemmi::cif::Item& item : block.items) {
+        if (item.type == gemmi::cif::ItemType::Pair) {
+            check(item.pair[0], item.pair[1]);
+        } else if (item.type == gemmi::cif::ItemType::Loop) {
+            const gemmi::cif::Loop& loop = item.loop;
+            const size_t width = loop.tags.size();
+            for (size_t column = 0; column < width; ++column) {
+                if (!IsIntegerTag(loop.tags[column])) continue;
+                for (size_t at = column; at < loop.values.size(); at += width) check(loop.tags[column], loop.values[at]);
+            }
+        }
+    }
 }
 
 gemmi::SeqId MakeSeqId(const gemmi::cif::Table::Row& row, int number, int icode) {
@@ -54,6 +117,7 @@ MolList ReadMmcifText(std::string_view text, const std::string& fileName, ReadSc
         for (gemmi::cif::Block& block : doc.blocks) {
             if (!block.has_tag("_atom_site.Cartn_x") && !block.has_tag("_atom_site.id")) continue;
             RequireAtomSiteColumns(block, fileName);
+            RequireIntegersInRange(block, fileName);
             gemmi::Structure st = gemmi::make_structure_from_block(block);
             StructureRecords records;
             CollectHelicesAndSheets(st, records.ranges);
