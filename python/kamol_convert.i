@@ -292,3 +292,12 @@ inline void SetFileOpenError(const FileOpenError& e) {
 %typemap(out) PyObject* {
     $result = $1;
 }
+
+// None as self (a method called through its class, KaAtomBase.GetName(None))
+// converts to a null object: refuse it as any other object that is not of the
+// class, rather than call the native method on it. Destructors accept None.
+%typemap(check, noblock=1) SWIGTYPE *self, SWIGTYPE const *self {
+  if (!$1 && std::strncmp("$symname", "delete_", 7) != 0) {
+    %argument_fail(SWIG_TypeError, "$type", $symname, $argnum);
+  }
+}
