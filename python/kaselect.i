@@ -6,6 +6,7 @@
 #include "selection/version.h"
 %}
 
+%include "kaselect_containers.i"  // first: it must precede std_except.i (see there)
 %include <std_except.i>
 %include <std_string.i>
 %include <std_vector.i>
