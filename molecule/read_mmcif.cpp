@@ -29,6 +29,26 @@ void RequireAtomSiteColumns(const gemmi::cif::Block& block, const std::string& f
         ThrowFormatError(fileName, "data block '" + block.name + "' has no atom names in _atom_site");
 }
 
+// Categories the molecules are built from. gemmi's structure builder reads
+// many more (assemblies, database references, refinement and crystal data)
+// that nothing here uses, and it parses some of them without limits: an
+// operator range such as "(1-2000000000)" in _pdbx_struct_assembly_gen is
+// expanded into one name per number. Everything else is dropped before the
+// structure is built. Prefixes in lower case.
+const char* const kUsedCategories[] = {
+    "_entry.",         "_atom_site.",   "_entity.",        "_entity_poly.",        "_struct_asym.",
+    "_struct_conf.",   "_struct_conn.", "_struct_sheet.",  "_struct_sheet_range.",
+};
+
+void DropUnusedCategories(gemmi::cif::Block& block) {
+    for (gemmi::cif::Item& item : block.items) {
+        if (item.type != gemmi::cif::ItemType::Pair && item.type != gemmi::cif::ItemType::Loop) continue;
+        bool used = false;
+        for (const char* prefix : kUsedCategories) used = used || item.has_prefix(prefix);
+        if (!used) item.erase();
+    }
+}
+
 // Columns that gemmi converts to int without an overflow check, so that a
 // longer run of digits overflows inside it. Tags in lower case.
 const char* const kIntegerTags[] = {
@@ -118,6 +138,7 @@ MolList ReadMmcifText(std::string_view text, const std::string& fileName, ReadSc
             if (!block.has_tag("_atom_site.Cartn_x") && !block.has_tag("_atom_site.id")) continue;
             RequireAtomSiteColumns(block, fileName);
             RequireIntegersInRange(block, fileName);
+            DropUnusedCategories(block);
             gemmi::Structure st = gemmi::make_structure_from_block(block);
             StructureRecords records;
             CollectHelicesAndSheets(st, records.ranges);

@@ -45,4 +45,17 @@ TEST(FuzzRegressions, MmcifSequenceNumberBeyondInt) {
     EXPECT_EQ(molecules[0]->NumAtoms(), 2u);
 }
 
+// An assembly generator over the operator range "(1-2000000000)" once made
+// the mmCIF reader build two billion operator names and run out of memory.
+// Assemblies play no part in the molecules, so the file reads like one
+// without them: the two atoms of its _atom_site table.
+TEST(FuzzRegressions, MmcifAssemblyOperatorRange) {
+    const std::string path = CorpusFile("mmcif", "regress-assembly-range");
+    ASSERT_NE(readers_test::ReadText(path).find("(1-2000000000)"), std::string::npos) << path;
+    auto molecules = Kamol::ReadMolecules(path, Kamol::FORMAT_MMCIF);
+    ASSERT_EQ(molecules.size(), 1u);
+    ASSERT_EQ(molecules[0]->NumAtoms(), 2u);
+    EXPECT_EQ(molecules[0]->GetAtom(1)->GetAtomicNum(), 26u);
+}
+
 }  // namespace
