@@ -130,6 +130,11 @@ private:
             ReadTurn(line, len);
         } else if (IsRecord(line, len, "HELI") || IsRecord(line, len, "SHEE")) {
             if (len < 39) Skipped(IsRecord(line, len, "HELI") ? "HELIX" : "SHEET", "is too short");
+        } else if (IsRecord(line, len, "DBRE")) {
+            // Sequence database references play no part in the molecules, and
+            // the parser reads the ten-column sequence numbers of DBREF2 into
+            // an int without an overflow check: it gets a blank line instead.
+            std::memset(line, ' ', len);
         } else if ((IsRecord(line, len, "LINK") || IsRecord(line, len, "SSBO")) && len < 80) {
             // The parser reads the distance columns of these records without
             // looking at the line's length: give it all 80 columns.

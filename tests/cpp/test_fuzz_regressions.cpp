@@ -58,4 +58,16 @@ TEST(FuzzRegressions, MmcifAssemblyOperatorRange) {
     EXPECT_EQ(molecules[0]->GetAtom(1)->GetAtomicNum(), 26u);
 }
 
+// DBREF2 records carry ten-column sequence numbers; 9999999999 once
+// overflowed an int inside the PDB parser. Database references play no part
+// in the molecules: the file reads as its one atom record.
+TEST(FuzzRegressions, PdbDbref2SequenceNumberBeyondInt) {
+    const std::string path = CorpusFile("pdb", "regress-dbref2-overflow");
+    ASSERT_NE(readers_test::ReadText(path).find("9999999999"), std::string::npos) << path;
+    auto molecules = Kamol::ReadMolecules(path, Kamol::FORMAT_PDB);
+    ASSERT_EQ(molecules.size(), 1u);
+    ASSERT_EQ(molecules[0]->NumAtoms(), 1u);
+    EXPECT_EQ(readers_test::Res(molecules[0]->GetAtom(0)).residueNumber, 5);
+}
+
 }  // namespace
