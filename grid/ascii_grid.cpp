@@ -140,7 +140,10 @@ bool ReadAsciiGrid(std::istream& in, KaScalarGrid& grid) {
 }
 
 bool WriteAsciiGrid(std::ostream& out, const KaScalarGrid& grid) {
-    char buffer[128];
+    // "%12.6f" writes a float of the largest magnitude in 47 characters (sign,
+    // 39 digits, point, 6 decimals), so the Mid line can take 149; a shorter
+    // buffer would cut it, line end included.
+    char buffer[256];
     out << "Title: " << grid.GetTitle() << '\n';
     std::snprintf(buffer, sizeof buffer, "Mid: %12.6f %12.6f %12.6f\n", static_cast<double>(grid.GetXMid()),
                   static_cast<double>(grid.GetYMid()), static_cast<double>(grid.GetZMid()));

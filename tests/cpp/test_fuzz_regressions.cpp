@@ -4,8 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 
+#include "grid/grid.h"
+#include "grid/grid_io.h"
 #include "molecule/format.h"
 #include "molecule/io.h"
 #include "reader_test_support.h"
@@ -68,6 +71,29 @@ TEST(FuzzRegressions, PdbDbref2SequenceNumberBeyondInt) {
     ASSERT_EQ(molecules.size(), 1u);
     ASSERT_EQ(molecules[0]->NumAtoms(), 1u);
     EXPECT_EQ(readers_test::Res(molecules[0]->GetAtom(0)).residueNumber, 5);
+}
+
+// A grid centred at +-3e38 read fine, but the writer cut its Mid line (and
+// the line end) at 128 characters, so the file it wrote could not be read
+// back. Written and read again, the grid keeps its mid, size and value.
+TEST(FuzzRegressions, AsciiGridWithWideMidGoesRound) {
+    KaSystem::KaScalarGrid grid;
+    ASSERT_TRUE(KaSystem::ReadGrid(CorpusFile("ascii_grid", "regress-wide-mid"), grid, KaSystem::ASCII_GRID));
+    ASSERT_EQ(grid.GetXMid(), 3e38f);
+    std::stringstream file;
+    ASSERT_TRUE(KaSystem::WriteGrid(file, grid, KaSystem::ASCII_GRID));
+    // The Dim line starts a line of its own.
+    std::string line;
+    for (int i = 0; i < 3; ++i) std::getline(file, line);
+    EXPECT_EQ(line.rfind("Dim: ", 0), 0u) << line;
+    file.seekg(0);
+    KaSystem::KaScalarGrid copy;
+    ASSERT_TRUE(KaSystem::ReadGrid(file, copy, KaSystem::ASCII_GRID)) << file.str();
+    EXPECT_EQ(copy.GetXMid(), 3e38f);
+    EXPECT_EQ(copy.GetYMid(), -3e38f);
+    EXPECT_EQ(copy.GetZMid(), 3e38f);
+    EXPECT_EQ(copy.GetSize(), 1u);
+    EXPECT_EQ(copy.GetValue(0, 0, 0), 1.0f);
 }
 
 }  // namespace
