@@ -18,8 +18,8 @@ std::string SpatialKey(float distance, const Predicate& inner) {
 
 // Masks from few sources on a molecule without a fitting atom grid are
 // answered by one pass over the atoms; after this many such passes on
-// unchanged coordinates, building the grid (about as costly as a few passes)
-// has paid for itself.
+// unchanged coordinates since the last grid was built, building one (about
+// as costly as a few passes) has paid for itself.
 constexpr uint32_t kPassesBeforeAtomGrid = 4;
 
 // Entry k is set when atom k lies strictly within `distance` of one of
@@ -52,6 +52,7 @@ AtomMask ComputeSpatialMask(const SelectionContext& context, float distance, con
             MarkWithinBySources(molecule, sources, distance, mask);
             return mask;
         }
+        cache.scansAtVersion = 0;  // the passes start over for the next grid
     }
     if (!atomGrid) atomGrid = BuildAtomGrid(molecule, distance);
     MarkWithinByAtoms(molecule, *atomGrid, sources, distance, mask);
