@@ -42,7 +42,4 @@ inline bool CoversAllAtoms(const SelectionContext& context, AtomSpan atoms) {
     return atoms.size() == context.GetMolecule().Columns().live.size();
 }
 
-// The atoms `predicate` accepts among all live atoms, as a mask over atom indices.
-AtomMask SelectAllAsMask(const SelectionContext& context, const Predicate& predicate);
-
 }  // namespace KaSel::detail

@@ -6,7 +6,6 @@
 // atoms all earlier children rejected, so every predicate runs on exactly the
 // atoms it would run on when the tree is asked atom by atom.
 #include <algorithm>
-#include <iterator>
 
 #include "selection/evaluate_internal.h"
 
@@ -30,6 +29,7 @@ void AppendDifference(AtomSpan all, AtomSpan removed, std::vector<uint32_t>& out
         out.insert(out.end(), from, all.end());
         return;
     }
+    out.reserve(out.size() + all.size() - removed.size());
     auto next = removed.begin();
     for (uint32_t index : all) {
         if (next != removed.end() && *next == index) {
@@ -58,16 +58,6 @@ void AppendMasked(const SelectionContext& context, AtomSpan atoms, const AtomMas
     }
     for (uint32_t index : atoms)
         if (mask.Test(index) == wanted && !isExcluded(index)) accepted.push_back(index);
-}
-
-AtomMask SelectAllAsMask(const SelectionContext& context, const Predicate& predicate) {
-    const Kamol::KaMolBase& molecule = context.GetMolecule();
-    const Kamol::KaAtomColumns& columns = molecule.Columns();
-    std::vector<uint32_t> selected;
-    predicate.SelectFrom(context, columns.live, selected);
-    AtomMask mask(molecule.IndexLimit());
-    for (uint32_t index : selected) mask.Set(index);
-    return mask;
 }
 
 }  // namespace detail
