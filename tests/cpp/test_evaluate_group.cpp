@@ -102,14 +102,4 @@ TEST(GroupSets, AreSharedByCanonicalKeyAndKeptPerContext) {
     EXPECT_FALSE(context.HasChainGroup("byres_index 2"));
 }
 
-TEST(GroupSets, AtomOfAnotherMoleculeIsLookedUpByIndex) {
-    MoleculeBuilder bound, other;
-    BuildGroups(bound);
-    other.Add(6, "X", Residue("ZZZ", 99, "Z"));
-    Kamol::KaAtomBase& foreign = other.Add(6, "Y", Residue("ZZZ", 99, "Z"));  // index 1
-    SelectionContext context(bound.molecule);
-    EXPECT_TRUE(ByResPredicate(AtomIndex(0)).Evaluate(context, foreign));
-    EXPECT_FALSE(ByChainPredicate(AtomIndex(2)).Evaluate(context, foreign));
-}
-
 }  // namespace

@@ -136,22 +136,11 @@ TEST(DistanceMasks, AtomsWhoseIndexIsNotBelowTheAtomCountAreNeverWithin) {
     }
 }
 
-TEST(DistanceMasks, AtomOfAnotherMoleculeIsLookedUpByIndex) {
-    MoleculeBuilder bound, other;
-    BuildLine(bound);
-    other.Add(6, "X", 100, 100, 100);
-    Kamol::KaAtomBase& foreign = other.Add(6, "Y", 100, 100, 100);  // index 1: within 5 in the bound molecule
-    SelectionContext context(bound.molecule);
-    PredicatePtr inner = Make<ResnPredicate>(std::string("LIG"));
-    EXPECT_TRUE(ExpandPredicate(5.0f, inner).Evaluate(context, foreign));
-    EXPECT_FALSE(BeyondPredicate(5.0f, inner).Evaluate(context, foreign));
-}
-
 // A molecule of many atoms, so that a single source takes the path of the
 // atom grid kept with the molecule once the molecule has been asked often
 // enough; moving or adding an atom afterwards must be seen by the next
 // evaluation.
-TEST(DistanceMasks, KeptIndexFollowsCoordinateChanges) {
+TEST(DistanceMasks, KeptGridFollowsCoordinateChanges) {
     MoleculeBuilder b;
     b.Add(8, "O", Residue("LIG"), 0, 0, 0);
     for (int i = 1; i < 600; ++i) b.Add(6, "C", Residue("ALA"), float(i % 30) * 2.0f, float(i / 30) * 2.0f, 50.0f);
