@@ -1,0 +1,240 @@
+"""Python objects never dangle: what a proxy borrows stays alive as long as the
+proxy, through garbage collection, reference cycles and the reuse of freed
+memory, and deleted atoms handed to selections are answered, not followed.
+
+The single links (a KaSelect keeps its molecule, GetSelection's result its
+KaSelect, atoms and bonds their molecule, vector iterators their vector) are
+tested beside their modules. Here whole chains are built from temporaries
+and used after everything else was dropped, in child interpreters whose
+allocators overwrite freed memory (Python's debug allocator, glibc's perturb
+byte), so that a read of a freed object gives a wrong answer or a crash
+rather than the old contents.
+"""
+import textwrap
+from pathlib import Path
+
+import pytest
+
+import kaselect
+import lumora.kamol as kamol
+from isolated import CRASHED, outcomes
+
+DATA = Path(__file__).resolve().parents[1] / "data"
+
+
+@pytest.fixture(autouse=True)
+def poisoned_allocators(monkeypatch):
+    monkeypatch.setenv("PYTHONMALLOC", "debug")
+    monkeypatch.setenv("MALLOC_PERTURB_", "165")
+
+
+COMMON = f"""
+import gc
+import kaselect
+import lumora.kamol as kamol
+from kaselect import Selector
+
+COMPLEX = {str(DATA / "1hpv.pdb")!r}
+SMALL = {str(DATA / "pept.pdb")!r}
+
+def churn():
+    # Frees what nothing holds, then fills the freed memory with objects of
+    # the same kinds holding other content.
+    gc.collect()
+    junk = [kamol.ReadMolecule(SMALL) for _ in range(3)]
+    junk += [kaselect.KaSelection.Parse("resn GLY and name N or chain B") for _ in range(300)]
+    junk += [kaselect.UnsignedIntVector(range(100, 140)) for _ in range(100)]
+    junk += [kaselect.SelectorSet([Selector("GLY", n, "Z") for n in range(8)]) for _ in range(100)]
+    junk += [kaselect.StringSet(["junk%d" % n for n in range(8)]) for _ in range(100)]
+    del junk
+    gc.collect()
+"""
+
+
+def check_outcomes(setup, cases):
+    """Runs `cases` ({name: (expression, expected repr)}) after `setup` in one
+    child and compares what each returned."""
+    expressions = [(name, expression) for name, (expression, _) in cases.items()]
+    seen = outcomes(COMMON + textwrap.dedent(setup), expressions)
+    for name, (kind, detail) in seen.items():
+        assert kind != CRASHED, "%s: %s" % (name, detail)
+    got = {name: (kind if kind == "returned" else kind[0], detail) for name, (kind, detail) in seen.items()}
+    assert got == {name: ("returned", expected) for name, (_, expected) in cases.items()}
+
+
+def test_chains_built_from_temporaries():
+    held = kamol.ReadMolecule(DATA / "1hpv.pdb")
+    held_bond = held.GetAtom(1).GetBonds()[0]
+    setup = """
+        TEXT = "byres (resn 478 around 4) or (name CA and chain B) around 2"
+        reference = kamol.ReadMolecule(COMPLEX)
+        expected = kaselect.EvaluateSelection(reference, TEXT)
+        water = kaselect.EvaluateSelection(reference, "water")
+
+        # Each of these holds the only reference to a molecule or a KaSelect
+        # that was made for it and dropped at once.
+        selection = kaselect.KaSelect(kamol.ReadMolecule(COMPLEX), TEXT).GetSelection()
+        copy = kaselect.KaSelect(kaselect.KaSelect(kamol.ReadMolecule(COMPLEX), TEXT))
+        borrowed = kaselect.KaSelect(kamol.ReadMolecule(SMALL), "water").GetSelection()
+        rebound = kaselect.KaSelect(reference, borrowed)
+        del borrowed
+        residues = kaselect.KaResidueSelector(kaselect.SelectorSet(
+            kaselect.mol_to_selector_set(kamol.ReadMolecule(COMPLEX))))
+        atoms = kamol.ReadMolecule(COMPLEX).GetAtoms()
+        bond = kamol.ReadMolecule(COMPLEX).GetAtom(1).GetBonds()[0]
+        churn()
+
+        def selected(predicate):
+            return tuple(a.GetIndex() for a in atoms if predicate(a))
+    """
+    check_outcomes(setup, {
+        "selection text": ("selection.ToCanonical() == kaselect.KaSelection.Parse(TEXT).ToCanonical()",
+                           "True"),
+        "selection bound again": ("[kaselect.EvaluateSelection(reference, selection.ToCanonical()),"
+                                  " selected(kaselect.KaSelect(reference, selection))] == [expected] * 2",
+                                  "True"),
+        "selection copied": ("kaselect.KaSelection(selection).ContainsPredicate("
+                             "kaselect.PredicateType_AROUND)", "True"),
+        # Atoms of an identical molecule are answered by index.
+        "copy of a copy": ("(churn(), selected(copy) == expected)[1]", "True"),
+        "bound to a borrowed selection": ("(churn(), tuple(a.GetIndex() for a in reference.GetAtoms()"
+                                          " if rebound(a)) == water)[1]", "True"),
+        "residue selector": ("len(selected(residues)) == len(atoms)", "True"),
+        "atoms and bond": ("(churn(), atoms[-1].GetOwner().NumAtoms(), bond.GetBgn().GetName(),"
+                           " bond.GetEnd().GetName(),"
+                           " bond.GetEnd().GetOwner() is bond.GetBgn().GetOwner())[1:]",
+                           repr((held.NumAtoms(), held_bond.GetBgn().GetName(),
+                                 held_bond.GetEnd().GetName(), True))),
+    })
+
+
+CYCLE_TEXT = "byres (name CA around 3) and not name N"
+
+
+def test_reference_cycles_are_collected_safely():
+    # Molecule, KaSelect, its selection and atom proxies that refer to each
+    # other are freed together by the cycle collector, in whatever order it
+    # chooses; nothing may use what was freed first.
+    setup = f"""
+        TEXT = {CYCLE_TEXT!r}
+
+        def cycle():
+            mol = kamol.ReadMolecule(SMALL)
+            select = kaselect.KaSelect(mol, TEXT)
+            selection = select.GetSelection()
+            mol.keep = [select, selection, mol.GetAtoms(), kaselect.KaSelect(select)]
+            select.keep = mol
+            selection.keep = (select, mol.GetAtom(0))
+            return sum(select(a) for a in mol.GetAtoms())
+
+        def many(n):
+            counts = set()
+            for _ in range(n):
+                counts.add(cycle())
+                churn()
+            return sorted(counts)
+    """
+    count = kaselect.CountSelection(kamol.ReadMolecule(DATA / "pept.pdb"), CYCLE_TEXT)
+    assert 0 < count < 107
+    check_outcomes(setup, {"cycles": ("many(15)", repr([count])),
+                           "reading afterwards": ("kamol.ReadMolecule(SMALL).NumAtoms()", "107")})
+
+
+def test_container_iterators_outlive_their_container_proxy():
+    # Every way of getting an iterator, from a container that nothing else
+    # holds; the iterators are read after the freed memory has been reused.
+    setup = """
+        def selectors():
+            return kaselect.SelectorSet([Selector("ALA", n, "A") for n in (1, 2, 3)])
+
+        def texts():
+            return kaselect.StringSet(["a", "b", "c"])
+
+        def vector():
+            return kaselect.UnsignedIntVector([10, 20, 30])
+
+        KEY = Selector("X", 2, "A")
+        iterators = {
+            "set iterator": iter(selectors()),
+            "set begin": selectors().begin(),
+            "set end, back one": selectors().end().decr(),
+            "set begin, advanced": selectors().begin().advance(1),
+            "set rbegin": selectors().rbegin(),
+            "set find": selectors().find(KEY),
+            "set lower_bound": selectors().lower_bound(KEY),
+            "set upper_bound": selectors().upper_bound(KEY),
+            "set equal_range": selectors().equal_range(KEY)[1],
+            "set insert": selectors().insert(Selector("B", 9, "B"))[0],
+            "string set iterator": texts().iterator(),
+            "string set begin": texts().begin(),
+            "string set rend, back one": texts().rend() - 1,
+            "string set find": texts().find("b"),
+            "vector iterator": iter(vector()),
+            "vector end, back one": vector().end() - 1,
+            "vector begin, moved on": vector().begin().incr(),
+            "vector rbegin": vector().rbegin(),
+            "vector erase": (lambda v: v.erase(v.begin()))(vector()),
+            "vector insert": (lambda v: v.insert(v.begin() + 1, 15))(vector()),
+        }
+        churn()
+
+        def read(name):
+            value = iterators[name].value()
+            return value if isinstance(value, (int, str)) else value.ToString()
+    """
+    expected = {
+        "set iterator": "ALA:1: :A", "set begin": "ALA:1: :A", "set end, back one": "ALA:3: :A",
+        "set begin, advanced": "ALA:2: :A", "vector begin, moved on": 20,
+        "set rbegin": "ALA:3: :A", "set find": "ALA:2: :A", "set lower_bound": "ALA:2: :A",
+        "set upper_bound": "ALA:3: :A", "set equal_range": "ALA:3: :A", "set insert": "B:9: :B",
+        "string set iterator": "a", "string set begin": "a", "string set rend, back one": "a",
+        "string set find": "b", "vector iterator": 10, "vector end, back one": 30, "vector rbegin": 30,
+        "vector erase": 20, "vector insert": 15,
+    }
+    check_outcomes(setup, {name: ("read(%r)" % name, repr(value)) for name, value in expected.items()})
+
+
+def test_deleted_and_added_atoms_under_bound_selections():
+    # KaSelect bindings made (and their tables filled) before atoms were
+    # deleted and added keep answering every atom, the deleted ones included;
+    # whole-molecule results never list a deleted atom.
+    setup = """
+        TEXTS = ["byres (resn 478 around 4)", "bychain (resn HOH and id < 1600)", "water around 3",
+                 "name CA", "resn 478 beyond 6"]
+        mol = kamol.ReadMolecule(COMPLEX)
+        selects = [kaselect.KaSelect(mol, text) for text in TEXTS]
+        atoms = mol.GetAtoms()
+        for select in selects:
+            [select(a) for a in atoms]
+        gone = atoms[::7]
+        deleted = [mol.DeleteAtom(a) for a in gone]
+        again = [mol.DeleteAtom(a) for a in gone[:5]]
+        added = []
+        for n in range(40):
+            atom = mol.NewAtom(8)
+            mol.SetCoords(atom, (n * 0.5, 1.0, -2.0))
+            added.append(atom)
+        churn()
+        gone_indices = {a.GetIndex() for a in gone}
+
+        def answers():
+            return {type(s(a)).__name__ for s in selects for a in atoms + added}
+
+        def listed():
+            return any(gone_indices & set(kaselect.EvaluateSelection(mol, t)) for t in TEXTS + ["all"])
+
+        def fresh_agrees():
+            return all(tuple(a.GetIndex() for a in mol.GetAtoms() if kaselect.KaSelect(mol, t)(a))
+                       == kaselect.EvaluateSelection(mol, t) for t in TEXTS)
+    """
+    check_outcomes(setup, {
+        "deleted once": ("all(deleted)", "True"),
+        "deleted twice": ("any(again)", "False"),
+        "old bindings answer": ("answers()", "{'bool'}"),
+        "deleted never listed": ("listed()", "False"),
+        "fresh bindings agree": ("fresh_agrees()", "True"),
+        "counts": ("kaselect.CountSelection(mol, 'all') == mol.NumAtoms() == len(atoms) - len(gone) + 40",
+                   "True"),
+        "residue keys of deleted atoms": ("{type(kaselect.get_selector_string(a)).__name__ for a in gone}",
+                                          "{'str'}"),
+    })
