@@ -20,7 +20,7 @@ PYPI_BUILD := scikit-build-core "swig>=4.4.1,<4.5"
 CPP_BUILD := build/cpp
 ASAN_BUILD := build/asan
 
-.PHONY: install deps venv package test test-cpp test-asan test-python demo bench clean
+.PHONY: install deps venv package test test-cpp test-asan test-python demo bench bench-peers clean
 
 install: deps package
 
@@ -76,6 +76,21 @@ bench: install
 	cmake --build build/bench -j$(JOBS)
 	@for b in build/bench/bench/bench_*; do [ -x "$$b" ] && { echo "== $$b"; "$$b"; }; done
 
+# kaselect beside other selection engines, in a venv of its own so that their
+# dependencies stay out of the test venv; BENCH_ARGS=--quick for a short run.
+BENCH_VENV := .venv-bench
+BPY := $(BENCH_VENV)/bin/python
+
+$(BPY):
+	$(PYTHON) -m venv $(BENCH_VENV)
+	$(BPY) -m pip install -q --upgrade pip
+
+bench-peers: deps $(BPY)
+	$(BPY) -m pip install -q $(PYPI_BUILD) -r bench/requirements-peers.txt
+	PATH="$(CURDIR)/$(BENCH_VENV)/bin:$$PATH" $(BPY) -m pip install -q --no-build-isolation \
+	  -C build-dir=build/bench-{wheel_tag} .
+	$(BPY) bench/peers.py $(BENCH_ARGS)
+
 # libFuzzer targets, built with clang in a build directory of their own; each
 # runs for FUZZ_SECONDS in turn on a scratch copy of its seed corpus
 # (fuzz/corpus/<target>), which grows from run to run in build/fuzz/corpus.
@@ -108,4 +123,4 @@ fuzz: deps
 	if [ -n "$$failed" ]; then echo "Failed:$$failed; see the logs and $(FUZZ_BUILD)/artifacts/"; exit 1; fi
 
 clean:
-	rm -rf build $(VENV)
+	rm -rf build $(VENV) $(BENCH_VENV)
