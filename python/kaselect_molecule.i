@@ -92,7 +92,15 @@ bool kaselMoleculeArg(PyObject* obj, Kamol::KaMolBase** mol) {
 bool kaselAtomArg(PyObject* obj, Kamol::KaAtomBase** atom) {
     void* ptr = nullptr;
     switch (kaselConvertToolkitObject(obj, SWIGTYPE_p_Kamol__KaAtomBase, "KaAtomBase", &kaselAtomClass, &ptr)) {
-        case ToolkitArg::Ok: *atom = static_cast<Kamol::KaAtomBase*>(ptr); return true;
+        case ToolkitArg::Ok:
+            *atom = static_cast<Kamol::KaAtomBase*>(ptr);
+            // A deleted atom keeps its object but belongs to no molecule any more;
+            // answering for it would hide a mistake, as the toolkit's own calls do.
+            if ((*atom)->IsDeleted()) {
+                PyErr_Format(PyExc_ValueError, "atom %u has been deleted", (*atom)->GetIndex());
+                return false;
+            }
+            return true;
         case ToolkitArg::Null: PyErr_SetString(PyExc_TypeError, "Null reference."); return false;
         default: PyErr_SetString(PyExc_TypeError, "Expected KaAtomBase-derived object."); return false;
     }
