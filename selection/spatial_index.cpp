@@ -45,6 +45,7 @@ public:
     size_t size() const { return hits_.size(); }
     bool empty() const { return hits_.empty(); }
     bool full() const { return true; }
+    void sort() {}  // newer releases ask for it; FindPointsWithin sorts itself
     bool addPoint(float distance, unsigned int point) {
         if (distance < squaredRadius_) hits_.emplace_back(distance, point);
         return true;
