@@ -31,6 +31,20 @@
 //    tuple first, since the overload test would otherwise use it up.
 //  - A method called with None as self raises the argument's TypeError instead
 //    of using a null object (delete functions accept None and do nothing).
+//  - A delete function destroys only what its argument owns: called on a
+//    borrowed wrapper (a selection from KaSelect.GetSelection(), an iterator
+//    from incr) it does nothing, where the stock wrapper would free an object
+//    that lives inside another one or is still owned by another wrapper.
+//  - incr, decr and advance return a second, non-owning wrapper of the same
+//    native iterator, as SWIG does, but that wrapper keeps the iterator's
+//    owning object alive (attribute _owner), so `v.begin().incr()` does not
+//    dangle once the temporary is gone. += and -= return the iterator object
+//    itself instead of moving the ownership to a new wrapper (which freed the
+//    iterator twice when the left side did not own it).
+//  - Iterator subtraction with arguments that fit neither overload raises the
+//    overload TypeError like every other overloaded function, instead of
+//    SWIG's NotImplemented (which came back with the argument-count error
+//    still set, a SystemError).
 
 %fragment("KaselContainers", "header", fragment="SwigPyIterator_T") %{
 #include <cstddef>
@@ -375,6 +389,32 @@ inline PyObject* PlainSlice(PyObject* slice, size_t size) {
     return result;
 }
 
+// The name of the attribute through which a borrowed wrapper keeps the
+// owner of its native object alive (KaSelect.GetSelection() uses it too).
+constexpr const char* kOwnerAttribute = "_owner";
+
+// A non-owning wrapper of `it`, the native iterator of `self` after a move,
+// that keeps alive the object owning it: `self` when it owns the iterator,
+// otherwise what `self` keeps alive for it, so that a chain of moves on
+// borrowed wrappers does not build a chain of wrappers. New reference, or
+// null with the Python error set.
+inline PyObject* BorrowedIterator(swig::SwigPyIterator* it, PyObject* self) {
+    PyObject* owner = self;
+    PyObject* held = nullptr;
+    SwigPyObject* wrapped = SWIG_Python_GetSwigThis(self);
+    if (wrapped && !wrapped->own) {
+        held = PyObject_GetAttrString(self, kOwnerAttribute);
+        if (held)
+            owner = held;
+        else
+            PyErr_Clear();
+    }
+    PyObject* result = SWIG_NewPointerObj(it, swig::SwigPyIterator::descriptor(), 0);
+    if (result && PyObject_SetAttrString(result, kOwnerAttribute, owner) < 0) Py_CLEAR(result);
+    Py_XDECREF(held);
+    return result;
+}
+
 }  // namespace kasel_containers
 
 namespace swig {
@@ -390,7 +430,20 @@ SwigPyIterator* make_output_iterator(const std::set<std::string>::reverse_iterat
 }  // namespace swig
 %}
 
-// ---- None as self -----------------------------------------------------------
+// ---- self: None, and ownership in delete functions ---------------------------
+
+// As SWIG's own pointer typemap, but a delete function reads the ownership
+// flag while it takes the ownership over: an object the argument does not own
+// (it lives inside another object, or another wrapper owns it) is left alone,
+// as for None.
+%typemap(in, noblock=1, fragment="KaselContainers") SWIGTYPE *self (void *argp = 0, int res = 0, int owned = 0) {
+  res = SWIG_ConvertPtrAndOwn($input, &argp, $descriptor, $disown | %convertptr_flags, &owned);
+  if (!SWIG_IsOK(res)) {
+    %argument_fail(res, "$type", $symname, $argnum);
+  }
+  $1 = %reinterpret_cast(argp, $ltype);
+  if (kasel_containers::IsDeleteFunction("$symname") && !(owned & SWIG_POINTER_OWN)) $1 = 0;
+}
 
 %typemap(check, noblock=1, fragment="KaselContainers") SWIGTYPE *self, SWIGTYPE const *self {
   if (!$1 && !kasel_containers::IsDeleteFunction("$symname")) {
@@ -404,6 +457,33 @@ namespace swig {
 %catches(std::invalid_argument) SwigPyIterator::operator==(const SwigPyIterator &x) const;
 %catches(std::invalid_argument) SwigPyIterator::operator!=(const SwigPyIterator &x) const;
 %catches(std::invalid_argument) SwigPyIterator::operator-(const SwigPyIterator &x) const;
+
+// Subtraction is overloaded (a step or another iterator); arguments that fit
+// neither get the overload TypeError, as every other overloaded function.
+%nopythonmaybecall SwigPyIterator::operator-;
+
+// += and -= move the iterator itself and return it: the same Python object,
+// whose ownership stays as it was.
+%feature("del", "0") SwigPyIterator::operator+=;
+%feature("new", "0") SwigPyIterator::operator+=;
+%feature("del", "0") SwigPyIterator::operator-=;
+%feature("new", "0") SwigPyIterator::operator-=;
+}
+
+%typemap(out, noblock=1) swig::SwigPyIterator & operator+=, swig::SwigPyIterator & operator-= {
+  (void)$1;  // the iterator of self
+  if (PyErr_Occurred()) SWIG_fail;
+  $result = swig_obj[0];
+  Py_INCREF($result);
+}
+
+// incr, decr and advance return their own iterator, borrowed; the wrapper
+// keeps the iterator's owner alive.
+%typemap(out, noblock=1, fragment="KaselContainers")
+    swig::SwigPyIterator *incr, swig::SwigPyIterator *decr, swig::SwigPyIterator *advance {
+  if (!$1) SWIG_fail;
+  $result = kasel_containers::BorrowedIterator($1, swig_obj[0]);
+  if (!$result) SWIG_fail;
 }
 
 // Iterator moves negate their step (advance, -=, -); the most negative

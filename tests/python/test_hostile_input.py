@@ -23,6 +23,7 @@ import kaselect
 import lumora.kagrid as kagrid
 import lumora.kamol as kamol
 from kaselect import _fastpath, _kaselect
+from isolated import outcomes
 
 HERE = Path(__file__).resolve().parent
 DATA = HERE.parent / "data"
@@ -658,6 +659,74 @@ def test_the_harness_names_crashes_and_goes_on():
     assert reached == len(cases) == 4 and sorted(complaints) == [1, 2]
     assert complaints[1].startswith("the process died: exit status -6")
     assert complaints[2] == "raised SystemExit: 3"
+
+
+# --- single faults the matrix found ---------------------------------------------
+
+SUB_OVERLOADS = ("Wrong number or type of arguments for overloaded function 'SwigPyIterator___sub__'.\n"
+                 "  Possible C/C++ prototypes are:\n"
+                 "    swig::SwigPyIterator::operator -(ptrdiff_t) const\n"
+                 "    swig::SwigPyIterator::operator -(swig::SwigPyIterator const &) const\n")
+
+
+def test_iterator_subtraction_that_fits_no_overload_raises_type_error():
+    # Once NotImplemented came back with the argument-count error still set,
+    # which Python turned into SystemError.
+    vector = kaselect.UnsignedIntVector([1, 2, 3])
+    it = vector.begin()
+    with pytest.raises(TypeError) as error:
+        _kaselect.SwigPyIterator___sub__(it, 1, 2)
+    assert str(error.value) == ("SwigPyIterator___sub__ expected at most 2 arguments, got 3\n"
+                                "Additional information:\n" + SUB_OVERLOADS)
+    for args in [(it, "a"), (it, None), (it,), ()]:
+        with pytest.raises(TypeError) as error:
+            _kaselect.SwigPyIterator___sub__(*args)
+        assert str(error.value) == SUB_OVERLOADS
+    with pytest.raises(TypeError) as error:
+        it - "a"
+    assert str(error.value) == SUB_OVERLOADS
+    assert (vector.end() - 1).value() == 3 and vector.end() - it == 3
+
+
+def test_delete_functions_leave_borrowed_objects_alone():
+    # A selection inside its KaSelect and an iterator owned by another
+    # wrapper are not Python's to free: deleting them does nothing.
+    setup = """
+        import lumora.kamol as kamol
+        import kaselect
+        from kaselect import _kaselect
+
+        mol = kamol.KaGraphMol()
+        mol.NewAtom(6).SetName("CA")
+        select = kaselect.KaSelect(mol, "name CA")
+        vector = kaselect.UnsignedIntVector([10, 20, 30])
+        owner = iter(vector)
+
+        def delete_borrowed_selection():
+            _kaselect.delete_KaSelection(select.GetSelection())
+            return select.GetSelection().ToCanonical(), select(mol.GetAtom(0))
+
+        def delete_borrowed_iterator():
+            borrowed = owner.incr(0)
+            _kaselect.delete_SwigPyIterator(borrowed)
+            del borrowed
+            return owner.value(), owner.thisown
+    """
+    seen = outcomes(setup, [
+        ("selection", "delete_borrowed_selection()"),
+        ("iterator", "delete_borrowed_iterator()"),
+        ("None", "(_kaselect.delete_KaSelection(None), _kaselect.delete_SwigPyIterator(None))"),
+        ("owned", "_kaselect.delete_KaSelection(kaselect.KaSelection.Parse('water'))"),
+        ("afterwards", "[kaselect.KaSelection.Parse('name CA').ToCanonical()] * 50 == "
+                       "[select.GetSelection().ToCanonical()] * 50"),
+    ])
+    assert seen == {
+        "selection": ("returned", repr((kaselect.KaSelection.Parse("name CA").ToCanonical(), True))),
+        "iterator": ("returned", repr((10, True))),
+        "None": ("returned", repr((None, None))),
+        "owned": ("returned", "None"),
+        "afterwards": ("returned", "True"),
+    }
 
 
 # --- the message handler's fatal levels -------------------------------------------

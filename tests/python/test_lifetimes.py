@@ -194,6 +194,47 @@ def test_container_iterators_outlive_their_container_proxy():
     check_outcomes(setup, {name: ("read(%r)" % name, repr(value)) for name, value in expected.items()})
 
 
+def test_moved_iterators_keep_their_owner():
+    # incr, decr and advance give a non-owning wrapper of the same native
+    # iterator, which must stay usable when the wrapper it came from was a
+    # temporary; += and -= give back the iterator object itself, also when
+    # it is such a borrowed wrapper (which once handed the ownership of an
+    # iterator someone else owned to a new wrapper, freeing it twice).
+    setup = """
+        def vector():
+            return kaselect.UnsignedIntVector([10, 20, 30, 40])
+
+        def strings():
+            return kaselect.StringSet(["a", "b", "c", "d"])
+
+        stepped = vector().begin().incr().incr(2).decr()
+        advanced = strings().end().advance(-1).advance(-2)
+        owner = iter(vector())
+        borrowed = owner.incr(0)
+        borrowed += 3
+        borrowed -= 1
+        moved = strings().begin()
+        before = moved
+        moved += 2
+        churn()
+
+        def release():
+            global owner, borrowed, moved, before
+            del owner, borrowed, moved, before
+            churn()
+            return "released"
+    """
+    check_outcomes(setup, {
+        "incr and decr on temporaries": ("(stepped.value(), stepped.thisown)", repr((30, False))),
+        "advance on temporaries": ("advanced.value()", repr("b")),
+        "+= on a borrowed wrapper": ("(borrowed.value(), borrowed.thisown, owner.thisown, owner.value())",
+                                     repr((30, False, True, 30))),
+        "+= keeps the object": ("(moved is before, moved.thisown, moved.value())", repr((True, True, "c"))),
+        "all released once": ("release()", repr("released")),
+        "reading afterwards": ("(churn(), list(vector()))[1]", repr([10, 20, 30, 40])),
+    })
+
+
 def test_deleted_and_added_atoms_under_bound_selections():
     # KaSelect bindings made (and their tables filled) before atoms were
     # deleted and added keep answering every live atom and refuse deleted ones
