@@ -3,7 +3,7 @@
 #   make install  Debian build dependencies, a .venv with the package and its test extras
 #   make test     install, then the C++ tests (CTest) and the Python tests (pytest)
 #   make demo     install, then the command-line tool on a bundled protein-ligand complex
-#   make bench    install, then the C++ and Python benchmarks
+#   make bench    install, then the C++ benchmarks and kaselect beside other engines
 #   make fuzz     the libFuzzer targets, FUZZ_SECONDS (default 60) each; not part of make test
 
 SHELL := /bin/bash
@@ -75,6 +75,7 @@ bench: install
 	cmake -S . -B build/bench -DKASELECT_BENCH=ON -DCMAKE_BUILD_TYPE=Release >/dev/null
 	cmake --build build/bench -j$(JOBS)
 	@for b in build/bench/bench/bench_*; do [ -x "$$b" ] && { echo "== $$b"; "$$b"; }; done
+	$(MAKE) bench-peers
 
 # kaselect beside other selection engines, in a venv of its own so that their
 # dependencies stay out of the test venv; BENCH_ARGS=--quick for a short run.
