@@ -11,20 +11,6 @@ namespace KaSel {
 
 namespace {
 
-// Position of an atom index in the coordinate table; (0, 0, 0) beyond it.
-void ReadPosition(const std::vector<float>& coords, uint32_t index, float xyz[3]) {
-    size_t at = size_t(index) * 3;
-    if (at + 2 < coords.size()) {
-        xyz[0] = coords[at];
-        xyz[1] = coords[at + 1];
-        xyz[2] = coords[at + 2];
-    } else {
-        xyz[0] = xyz[1] = xyz[2] = 0.0f;
-    }
-}
-
-bool IsFinitePoint(const float* xyz) { return std::isfinite(xyz[0]) && std::isfinite(xyz[1]) && std::isfinite(xyz[2]); }
-
 // Cell width for a radius: slightly above its magnitude, so that rounding in
 // the float distance and in the cell arithmetic can never put a pair that
 // the float test accepts more than one cell apart.

@@ -58,20 +58,6 @@ private:
     std::vector<std::pair<float, unsigned int>>& hits_;
 };
 
-bool IsFinitePoint(const float* xyz) { return std::isfinite(xyz[0]) && std::isfinite(xyz[1]) && std::isfinite(xyz[2]); }
-
-// Position of an atom index in the coordinate table; (0, 0, 0) beyond it.
-void ReadPosition(const std::vector<float>& coords, uint32_t index, float xyz[3]) {
-    size_t at = size_t(index) * 3;
-    if (at + 2 < coords.size()) {
-        xyz[0] = coords[at];
-        xyz[1] = coords[at + 1];
-        xyz[2] = coords[at + 2];
-    } else {
-        xyz[0] = xyz[1] = xyz[2] = 0.0f;
-    }
-}
-
 }  // namespace
 
 struct MoleculePointCloud::Index {
