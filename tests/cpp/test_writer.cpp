@@ -108,7 +108,7 @@ TEST(PdbWriter, WritesSmallMoleculesAsHeteroAtomsWithTheirBonds) {
 // alternate locations, metal names and helix classes survive the trip.
 TEST(PdbWriter, KeepsWideNumbersAndOddFields) {
     Kamol::KaGraphMol mol;
-    struct Spec {
+    struct AtomFields {
         uint32_t element;
         const char* name;
         int residueNumber, serial;
@@ -116,11 +116,11 @@ TEST(PdbWriter, KeepsWideNumbersAndOddFields) {
         char icode, altloc;
         uint32_t flags;
     };
-    const Spec specs[] = {{26, "FE", 12345, 123456, "AB", 'B', 'C', 9},
-                          {6, "CA", -5, 7, "AB", ' ', ' ', 9},
-                          {1, "HG21", 99999, 8, "Z", 'A', ' ', 32}};
+    const AtomFields atoms[] = {{26, "FE", 12345, 123456, "AB", 'B', 'C', 9},
+                               {6, "CA", -5, 7, "AB", ' ', ' ', 9},
+                               {1, "HG21", 99999, 8, "Z", 'A', ' ', 32}};
     float x = 0;
-    for (const Spec& s : specs) {
+    for (const AtomFields& s : atoms) {
         KaAtomBase& atom = mol.NewAtom(s.element);
         atom.SetName(s.name);
         const float xyz[3] = {x, -999.25f, 9999.5f};
@@ -144,15 +144,15 @@ TEST(PdbWriter, KeepsWideNumbersAndOddFields) {
     ASSERT_EQ(read->NumAtoms(), 3u);
     for (uint32_t i = 0; i < 3; ++i) {
         const Kamol::KaResidue& r = Res(read->GetAtom(i));
-        EXPECT_EQ(read->GetAtom(i)->Name(), specs[i].name);
-        EXPECT_EQ(read->GetAtom(i)->GetAtomicNum(), specs[i].element);
+        EXPECT_EQ(read->GetAtom(i)->Name(), atoms[i].name);
+        EXPECT_EQ(read->GetAtom(i)->GetAtomicNum(), atoms[i].element);
         EXPECT_EQ(r.residueName, "ABC");
-        EXPECT_EQ(r.residueNumber, specs[i].residueNumber);
-        EXPECT_EQ(r.serialNumber, specs[i].serial);
-        EXPECT_EQ(r.chainId, specs[i].chain);
-        EXPECT_EQ(r.insertCode, specs[i].icode);
-        EXPECT_EQ(r.alternateLocation, specs[i].altloc);
-        EXPECT_EQ(r.secondaryStructure, specs[i].flags) << i;
+        EXPECT_EQ(r.residueNumber, atoms[i].residueNumber);
+        EXPECT_EQ(r.serialNumber, atoms[i].serial);
+        EXPECT_EQ(r.chainId, atoms[i].chain);
+        EXPECT_EQ(r.insertCode, atoms[i].icode);
+        EXPECT_EQ(r.alternateLocation, atoms[i].altloc);
+        EXPECT_EQ(r.secondaryStructure, atoms[i].flags) << i;
         EXPECT_EQ(r.modelNumber, 3);
     }
 }
