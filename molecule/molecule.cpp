@@ -7,11 +7,13 @@ KaAtomBase::KaAtomBase(KaMolBase& owner, uint32_t index, uint32_t atomicNum)
 
 void KaAtomBase::SetAtomicNum(uint32_t atomicNum) {
     atomicNum_ = atomicNum;
+    if (!deleted_) owner_->columns_.atomicNums[index_] = atomicNum;
     owner_->NoteStructureChange();
 }
 
 void KaAtomBase::SetName(const std::string& name) {
     name_ = name;
+    owner_->AtomNameChanged(*this);
     owner_->NoteStructureChange();
 }
 
@@ -20,11 +22,33 @@ KaSystem::KaIterBase<KaBondBase>* KaAtomBase::GetBonds() const {
 }
 
 void KaAtomBase::DataChanged(KaSystem::KaTag tag) {
-    if (tag == ResidueTag)
+    if (tag == ResidueTag) {
+        owner_->AtomResidueChanged(*this);
         owner_->NoteStructureChange();
-    else
-        owner_->NoteAtomDataChange();
+    } else {
+        owner_->AtomDataChanged();
+    }
 }
+
+KaSystem::KaDataSlot KaAtomBase::FindExternal(KaSystem::KaTag tag) const {
+    return owner_->FindAtomItem(index_, tag);
+}
+
+bool KaAtomBase::RemoveExternal(KaSystem::KaTag tag) { return owner_->RemoveAtomItem(index_, tag); }
+
+uint32_t KaTextTable::Id(std::string_view text) {
+    auto it = ids_.find(text);
+    if (it != ids_.end()) return it->second;
+    const uint32_t id = static_cast<uint32_t>(texts_.size());
+    texts_.emplace_back(text);
+    ids_.emplace(texts_.back(), id);
+    return id;
+}
+
+namespace {
+// A text field as read through its NUL-terminated form.
+std::string_view CText(const std::string& text) { return std::string_view(text.c_str()); }
+}  // namespace
 
 KaMolBase::~KaMolBase() = default;
 
@@ -33,10 +57,74 @@ KaAtomBase& KaMolBase::NewAtom(uint32_t atomicNum) {
     KaAtomBase& atom = atomStore_.emplace_back(*this, index, atomicNum);
     atomTable_.push_back(&atom);
     coords_.insert(coords_.end(), {0.0f, 0.0f, 0.0f});
+    KaAtomColumns& c = columns_;
+    if (!liveStale_) c.live.push_back(index);
+    c.atoms.push_back(&atom);
+    c.residues.push_back(&DefaultResidue());
+    c.atomicNums.push_back(atomicNum);
+    c.nameIds.push_back(0);
+    c.residueNameIds.push_back(0);
+    for (auto& column : intColumns_) {
+        column->values.push_back(0);
+        column->present.push_back(0);
+    }
     ++numLive_;
     ++structureVersion_;
     ++coordsVersion_;
     return atom;
+}
+
+void KaMolBase::AtomNameChanged(const KaAtomBase& atom) {
+    columns_.nameIds[atom.index_] = columns_.atomNames.Id(CText(atom.name_));
+}
+
+// The column entry follows the record the atom holds under the residue tag;
+// an item of another type reads as the default record, as GetAtomResidue does.
+void KaMolBase::AtomResidueChanged(const KaAtomBase& atom) {
+    if (atom.deleted_) return;
+    const KaResidue* record = atom.PeekData<KaResidue>(ResidueTag);
+    if (!record) record = &DefaultResidue();
+    KaAtomColumns& c = columns_;
+    c.residues[atom.index_] = record;
+    // Readers give runs of atoms of one residue: try the previous atom's name first.
+    const std::string_view name = CText(record->residueName);
+    const uint32_t index = atom.index_;
+    if (index > 0 && c.residueNames.Texts()[c.residueNameIds[index - 1]] == name)
+        c.residueNameIds[index] = c.residueNameIds[index - 1];
+    else
+        c.residueNameIds[index] = c.residueNames.Id(name);
+}
+
+void KaMolBase::AtomDataChanged() {
+    atomDataWritten_ = true;
+    ++atomDataVersion_;
+}
+
+KaAtomIntColumn& KaMolBase::AtomIntColumn(KaSystem::KaTag tag) {
+    for (auto& column : intColumns_)
+        if (column->tag == tag) return *column;
+    auto& column = intColumns_.emplace_back(std::make_unique<KaAtomIntColumn>(tag));
+    column->values.assign(atomTable_.size(), 0);
+    column->present.assign(atomTable_.size(), 0);
+    return *column;
+}
+
+KaSystem::KaDataSlot KaMolBase::FindAtomItem(uint32_t index, KaSystem::KaTag tag) const {
+    for (const auto& column : intColumns_)
+        if (column->tag == tag && column->present[index])
+            return {&typeid(int), const_cast<int32_t*>(&column->values[index])};
+    return {};
+}
+
+bool KaMolBase::RemoveAtomItem(uint32_t index, KaSystem::KaTag tag) {
+    for (auto& column : intColumns_) {
+        if (column->tag == tag && column->present[index]) {
+            column->present[index] = 0;
+            column->values[index] = 0;
+            return true;
+        }
+    }
+    return false;
 }
 
 KaBondBase* KaMolBase::NewBond(KaAtomBase& a, KaAtomBase& b, uint32_t order) {
@@ -64,6 +152,10 @@ bool KaMolBase::DeleteAtom(KaAtomBase& atom) {
     atom.bonds_.clear();
     atom.deleted_ = true;
     atomTable_[atom.index_] = nullptr;
+    columns_.atoms[atom.index_] = nullptr;
+    columns_.residues[atom.index_] = &DefaultResidue();
+    columns_.atomicNums[atom.index_] = 0;
+    liveStale_ = true;
     --numLive_;
     ++structureVersion_;
     ++coordsVersion_;
@@ -105,27 +197,15 @@ bool KaMolBase::SetCoords(const KaAtomBase& atom, const float xyz[3]) {
 }
 
 const KaAtomColumns& KaMolBase::Columns() const {
-    if (columnsVersion_ == structureVersion_) return columns_;
-    size_t n = atomTable_.size();
-    KaAtomColumns& c = columns_;
-    c.live.clear();
-    c.live.reserve(numLive_);
-    c.atoms.assign(atomTable_.begin(), atomTable_.end());
-    c.residues.resize(n);
-    c.atomicNums.resize(n);
-    for (size_t i = 0; i < n; ++i) {
-        const KaAtomBase* atom = atomTable_[i];
-        if (atom) {
-            c.live.push_back(static_cast<uint32_t>(i));
-            c.residues[i] = &GetAtomResidue(*atom);
-            c.atomicNums[i] = atom->GetAtomicNum();
-        } else {
-            c.residues[i] = &DefaultResidue();
-            c.atomicNums[i] = 0;
-        }
+    if (liveStale_) {
+        std::vector<uint32_t>& live = columns_.live;
+        live.clear();
+        live.reserve(numLive_);
+        for (size_t i = 0; i < atomTable_.size(); ++i)
+            if (atomTable_[i]) live.push_back(static_cast<uint32_t>(i));
+        liveStale_ = false;
     }
-    columnsVersion_ = structureVersion_;
-    return c;
+    return columns_;
 }
 
 void KaMolBase::CopyInto(KaMolBase& target) const {
@@ -140,6 +220,19 @@ void KaMolBase::CopyInto(KaMolBase& target) const {
     }
     target.coords_ = coords_;
     target.numLive_ = numLive_;
+    // Every column but the residue records (which point into the atoms) is
+    // the same; the copy's records are its own atoms' items.
+    target.columns_ = Columns();
+    for (size_t i = 0; i < target.atomTable_.size(); ++i) {
+        const KaAtomBase* copy = target.atomTable_[i];
+        target.columns_.atoms[i] = copy;
+        if (copy) {
+            const KaResidue* record = copy->PeekData<KaResidue>(ResidueTag);
+            target.columns_.residues[i] = record ? record : &DefaultResidue();
+        }
+    }
+    for (const auto& column : intColumns_) target.intColumns_.push_back(std::make_unique<KaAtomIntColumn>(*column));
+    target.atomDataWritten_ = atomDataWritten_;
     for (const KaBondBase* bond : bondTable_) {
         if (!bond) continue;
         target.NewBond(*target.atomTable_[bond->bgn_->index_], *target.atomTable_[bond->end_->index_],

@@ -10,6 +10,8 @@
 #include <deque>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "molecule/residue.h"
@@ -39,6 +41,8 @@ public:
 
 protected:
     void DataChanged(KaSystem::KaTag tag) override;
+    KaSystem::KaDataSlot FindExternal(KaSystem::KaTag tag) const override;
+    bool RemoveExternal(KaSystem::KaTag tag) override;
 
 private:
     friend class KaMolBase;
@@ -75,14 +79,49 @@ private:
     bool deleted_ = false;
 };
 
-// Per-index tables derived from the atoms, rebuilt lazily after any change of
-// the atom set, elements, names or residue records. Evaluation reads these
-// contiguous columns instead of chasing atom objects.
+// Texts each stored once, with dense ids in order of first use.
+class KaTextTable {
+public:
+    uint32_t Id(std::string_view text);
+    const std::vector<std::string>& Texts() const { return texts_; }
+
+private:
+    struct Hash {
+        using is_transparent = void;
+        size_t operator()(std::string_view text) const { return std::hash<std::string_view>()(text); }
+    };
+    std::vector<std::string> texts_;
+    std::unordered_map<std::string, uint32_t, Hash, std::equal_to<>> ids_;
+};
+
+// Per-index tables of the atoms, kept up to date by the molecule as atoms,
+// elements, names and residue records change, so that evaluation reads
+// contiguous columns instead of chasing atom objects. Names are held as read
+// through their NUL-terminated form; the text tables only grow.
 struct KaAtomColumns {
+    // Id 0 of the name tables: the name of a new atom, the default residue's name.
+    KaAtomColumns() {
+        atomNames.Id("");
+        residueNames.Id(DefaultResidue().residueName);
+    }
     std::vector<uint32_t> live;               // indices of live atoms, storage order
     std::vector<const KaAtomBase*> atoms;     // by index; null for deleted atoms
-    std::vector<const KaResidue*> residues;   // by index; the default record when absent
+    std::vector<const KaResidue*> residues;   // by index; the default record when absent or deleted
     std::vector<uint32_t> atomicNums;         // by index; 0 for deleted atoms
+    std::vector<uint32_t> nameIds;            // by index, into atomNames
+    KaTextTable atomNames;
+    std::vector<uint32_t> residueNameIds;     // by index, into residueNames (of `residues`)
+    KaTextTable residueNames;
+};
+
+// Int data of every atom under one tag, held by the molecule as a column.
+// Atoms read and write these values through their generic-data operations
+// exactly like items of their own (for tags their own list does not hold).
+struct KaAtomIntColumn {
+    explicit KaAtomIntColumn(KaSystem::KaTag tag) : tag(tag) {}
+    KaSystem::KaTag tag;
+    std::vector<int32_t> values;  // by index; 0 where absent
+    std::vector<uint8_t> present;
 };
 
 // Data derived from a molecule that another library keeps with it, such as
@@ -132,6 +171,15 @@ public:
     void SetTitle(const std::string& title) { title_ = title; }
 
     const KaAtomColumns& Columns() const;
+
+    // The column of atom int data under `tag`, created (every value absent)
+    // on first use. Writing to it directly bypasses the atoms' change
+    // notification: the caller raises the atom-data version.
+    KaAtomIntColumn& AtomIntColumn(KaSystem::KaTag tag);
+    // Whether any atom has had generic data other than its residue record
+    // written or removed; while not, no atom holds an item of its own beside
+    // the residue record, so columns of atom data are the whole truth.
+    bool AtomDataWritten() const { return atomDataWritten_; }
     // Raised by every change of atoms, bonds, elements, names or residues.
     uint64_t StructureVersion() const { return structureVersion_; }
     // Raised by every change of coordinates or of the atom set.
@@ -151,6 +199,13 @@ protected:
     void CopyInto(KaMolBase& target) const;
 
 private:
+    friend class KaAtomBase;
+    void AtomNameChanged(const KaAtomBase& atom);
+    void AtomResidueChanged(const KaAtomBase& atom);
+    void AtomDataChanged();
+    KaSystem::KaDataSlot FindAtomItem(uint32_t index, KaSystem::KaTag tag) const;
+    bool RemoveAtomItem(uint32_t index, KaSystem::KaTag tag);
+
     std::deque<KaAtomBase> atomStore_;
     std::deque<KaBondBase> bondStore_;
     std::vector<KaAtomBase*> atomTable_;  // by index, null when deleted
@@ -163,7 +218,9 @@ private:
     uint64_t coordsVersion_ = 1;
     uint64_t atomDataVersion_ = 1;
     mutable KaAtomColumns columns_;
-    mutable uint64_t columnsVersion_ = 0;
+    mutable bool liveStale_ = false;  // `live` is rebuilt after deletions
+    std::vector<std::unique_ptr<KaAtomIntColumn>> intColumns_;
+    bool atomDataWritten_ = false;
     mutable std::unique_ptr<KaDerivedData> derived_;
 };
 

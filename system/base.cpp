@@ -66,7 +66,7 @@ KaBase& KaBase::operator=(const KaBase& other) {
 KaBase::~KaBase() = default;
 
 bool KaBase::RemoveData(KaTag tag) {
-    bool removed = impl_ && impl_->Remove(tag);
+    bool removed = (impl_ && impl_->Remove(tag)) || RemoveExternal(tag);
     if (removed) DataChanged(tag);
     return removed;
 }

@@ -29,6 +29,9 @@ public:
     // Type identity is the type_info, which compares equal across shared
     // libraries (by name), unlike addresses of per-library statics.
     bool HoldsType(const std::type_info& type) const { return *type_ == type; }
+    const std::type_info& Type() const { return *type_; }
+    // Address of the held value (of the type Type() names).
+    virtual void* Value() = 0;
     virtual KaBaseData* Clone() const = 0;
 
 private:
@@ -40,6 +43,7 @@ template <class T>
 class KaBaseDataT : public KaBaseData {
 public:
     KaBaseDataT(KaTag tag, T value) : KaBaseData(tag, typeid(T)), value(std::move(value)) {}
+    void* Value() override { return &value; }
     KaBaseData* Clone() const override { return new KaBaseDataT<T>(GetTag(), value); }
     T value;
 };
@@ -58,6 +62,12 @@ private:
     std::vector<std::unique_ptr<KaBaseData>> items_;
 };
 
+// Where a stored value is: its type and address, or two nulls.
+struct KaDataSlot {
+    const std::type_info* type = nullptr;
+    void* value = nullptr;
+};
+
 class KaBase {
 public:
     KaBase() = default;
@@ -65,41 +75,42 @@ public:
     KaBase& operator=(const KaBase& other);
     virtual ~KaBase();
 
-    bool HasData(KaTag tag) const { return impl_ && impl_->Find(tag) != nullptr; }
+    bool HasData(KaTag tag) const { return (impl_ && impl_->Find(tag)) || FindExternal(tag).value; }
 
     // The stored value, or null when there is no item with the tag; an item
     // of another type sends the mismatch warning and also gives null.
     template <class T>
     const T* GetData(KaTag tag) const {
-        KaBaseData* item = impl_ ? impl_->Find(tag) : nullptr;
-        if (!item) return nullptr;
-        if (!item->HoldsType(typeid(T))) {
+        KaDataSlot slot = FindSlot(tag);
+        if (!slot.value) return nullptr;
+        if (*slot.type != typeid(T)) {
             ReportDataTypeMismatch();
             return nullptr;
         }
-        return &static_cast<KaBaseDataT<T>*>(item)->value;
+        return static_cast<const T*>(slot.value);
     }
 
     // The stored value when the item with the tag holds a T; null otherwise,
     // without the mismatch warning (for callers that only probe).
     template <class T>
     const T* PeekData(KaTag tag) const {
-        KaBaseData* item = impl_ ? impl_->Find(tag) : nullptr;
-        return item && item->HoldsType(typeid(T)) ? &static_cast<KaBaseDataT<T>*>(item)->value : nullptr;
+        KaDataSlot slot = FindSlot(tag);
+        return slot.value && *slot.type == typeid(T) ? static_cast<const T*>(slot.value) : nullptr;
     }
 
     // Writes or overwrites the value; false (after the mismatch warning) when
     // an item of another type holds the tag.
     template <class T>
     bool SetData(KaTag tag, T value) {
-        if (!impl_) impl_ = std::make_unique<KaBaseImpl>();
-        if (KaBaseData* item = impl_->Find(tag)) {
-            if (!item->HoldsType(typeid(T))) {
+        KaDataSlot slot = FindSlot(tag);
+        if (slot.value) {
+            if (*slot.type != typeid(T)) {
                 ReportDataTypeMismatch();
                 return false;
             }
-            static_cast<KaBaseDataT<T>*>(item)->value = std::move(value);
+            *static_cast<T*>(slot.value) = std::move(value);
         } else {
+            if (!impl_) impl_ = std::make_unique<KaBaseImpl>();
             impl_->Append(std::make_unique<KaBaseDataT<T>>(tag, std::move(value)));
         }
         DataChanged(tag);
@@ -109,11 +120,23 @@ public:
     bool RemoveData(KaTag tag);
 
 protected:
-    // Called after every successful write; lets owners track changes that
-    // invalidate derived tables.
+    // Called after every successful write or removal; lets owners track
+    // changes that invalidate derived tables.
     virtual void DataChanged(KaTag) {}
+    // Values kept outside the object's own list (an atom's value kept in a
+    // column of its molecule). They are consulted only for tags the own list
+    // does not hold, and read and written like own items.
+    virtual KaDataSlot FindExternal(KaTag) const { return {}; }
+    virtual bool RemoveExternal(KaTag) { return false; }
 
 private:
+    // The value under the tag, own list first.
+    KaDataSlot FindSlot(KaTag tag) const {
+        if (impl_)
+            if (KaBaseData* item = impl_->Find(tag)) return {&item->Type(), item->Value()};
+        return FindExternal(tag);
+    }
+
     std::unique_ptr<KaBaseImpl> impl_;
 };
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "molecule/molecule.h"
@@ -185,6 +186,50 @@ TEST(Molecule, ColumnsFollowEveryChange) {
     EXPECT_EQ(mol.Columns().residues[2], &Kamol::DefaultResidue());
 }
 
+// Name columns as selections read them: up to the first NUL byte, one id per
+// distinct text, following renames, residue records and their removal.
+std::string AtomNameAt(const KaGraphMol& mol, uint32_t index) {
+    return mol.Columns().atomNames.Texts()[mol.Columns().nameIds[index]];
+}
+std::string ResidueNameAt(const KaGraphMol& mol, uint32_t index) {
+    return mol.Columns().residueNames.Texts()[mol.Columns().residueNameIds[index]];
+}
+
+TEST(Molecule, NameColumnsFollowNamesAndResidueRecords) {
+    KaGraphMol mol;
+    AddAtoms(mol, 4);
+    EXPECT_EQ(AtomNameAt(mol, 0), "");
+    EXPECT_EQ(ResidueNameAt(mol, 0), "UNL");
+    mol.GetAtom(0)->SetName("CA");
+    mol.GetAtom(1)->SetName(std::string("CA\0B", 4));
+    mol.GetAtom(2)->SetName(" CA ");
+    EXPECT_EQ(mol.Columns().nameIds[0], mol.Columns().nameIds[1]);
+    EXPECT_EQ(AtomNameAt(mol, 2), " CA ");
+    mol.GetAtom(0)->SetName("N");
+    EXPECT_EQ(AtomNameAt(mol, 0), "N");
+    EXPECT_EQ(AtomNameAt(mol, 1), "CA");
+
+    KaResidue record;
+    record.residueName = "ALA";
+    for (uint32_t i : {0u, 1u}) ASSERT_TRUE(Kamol::SetAtomResidue(*mol.GetAtom(i), record));
+    record.residueName = std::string("HOH\0X", 5);
+    ASSERT_TRUE(Kamol::SetAtomResidue(*mol.GetAtom(2), record));
+    EXPECT_EQ(ResidueNameAt(mol, 0), "ALA");
+    EXPECT_EQ(ResidueNameAt(mol, 1), "ALA");
+    EXPECT_EQ(ResidueNameAt(mol, 2), "HOH");
+    EXPECT_EQ(ResidueNameAt(mol, 3), "UNL");
+    ASSERT_TRUE(mol.GetAtom(1)->RemoveData(Kamol::ResidueTag));
+    EXPECT_EQ(ResidueNameAt(mol, 1), "UNL");
+    EXPECT_EQ(ResidueNameAt(mol, 0), "ALA");
+    // An item of another type under the residue tag reads as the default
+    // record, here without a warning: the column is kept as data is written.
+    StderrCapture capture;
+    ASSERT_TRUE(mol.GetAtom(3)->SetData<int>(Kamol::ResidueTag, 5));
+    EXPECT_EQ(mol.Columns().residues[3], &Kamol::DefaultResidue());
+    EXPECT_EQ(ResidueNameAt(mol, 3), "UNL");
+    EXPECT_EQ(capture.Text(), "");
+}
+
 TEST(Molecule, CloneIsDeepAndKeepsIndices) {
     KaGraphMol mol;
     AddAtoms(mol, 4);
@@ -211,10 +256,87 @@ TEST(Molecule, CloneIsDeepAndKeepsIndices) {
     EXPECT_EQ(got[2], 3.0f);
     EXPECT_EQ(Indices(atom.GetBonds()).size(), 1u);
 
+    // The copy's columns describe the copy: its own records, its own names.
+    const Kamol::KaAtomColumns& columns = copy->Columns();
+    EXPECT_EQ(columns.atoms[3], &atom);
+    EXPECT_EQ(columns.atoms[1], nullptr);
+    EXPECT_EQ(columns.residues[3], &Kamol::GetAtomResidue(atom));
+    EXPECT_NE(columns.residues[3], mol.Columns().residues[3]);
+    EXPECT_EQ(columns.live, (std::vector<uint32_t>{0, 2, 3}));
+
     atom.SetName("CB");
     copy->DeleteAtom(*copy->GetAtom(0));
     EXPECT_STREQ(mol.GetAtom(3)->GetName(), "CA");
+    EXPECT_EQ(columns.atomNames.Texts()[columns.nameIds[3]], "CB");
+    EXPECT_EQ(mol.Columns().atomNames.Texts()[mol.Columns().nameIds[3]], "CA");
     EXPECT_EQ(mol.NumAtoms(), 3u);
+    EXPECT_EQ(copy->Columns().live, (std::vector<uint32_t>{2, 3}));
+}
+
+// Int data the molecule holds in a column reads and writes through the atoms
+// exactly like their own items.
+TEST(AtomIntColumn, ValuesBehaveAsTheAtomsOwnItems) {
+    const KaSystem::KaTag tag = KaSystem::TagFromName("test.column");
+    KaGraphMol mol;
+    AddAtoms(mol, 3);
+    Kamol::KaAtomIntColumn& column = mol.AtomIntColumn(tag);
+    EXPECT_EQ(&mol.AtomIntColumn(tag), &column);
+    column.values[0] = 42;
+    column.present[0] = 1;
+    KaAtomBase& atom = *mol.GetAtom(0);
+    EXPECT_FALSE(mol.AtomDataWritten());
+    EXPECT_TRUE(atom.HasData(tag));
+    EXPECT_FALSE(mol.GetAtom(1)->HasData(tag));
+    ASSERT_NE(atom.GetData<int>(tag), nullptr);
+    EXPECT_EQ(*atom.GetData<int>(tag), 42);
+    EXPECT_EQ(atom.PeekData<double>(tag), nullptr);
+
+    std::unique_ptr<Kamol::KaMolBase> copy(mol.Clone());
+    {
+        StderrCapture capture;
+        EXPECT_EQ(atom.GetData<double>(tag), nullptr);
+        EXPECT_FALSE(atom.SetData<double>(tag, 1.5));
+        EXPECT_EQ(capture.Text(), "Warning: data type mismatch found when using generic data\n"
+                                  "Warning: data type mismatch found when using generic data\n");
+    }
+    const uint64_t version = mol.AtomDataVersion();
+    ASSERT_TRUE(atom.SetData<int>(tag, 7));
+    EXPECT_EQ(column.values[0], 7);
+    EXPECT_TRUE(mol.AtomDataWritten());
+    EXPECT_GT(mol.AtomDataVersion(), version);
+
+    ASSERT_TRUE(atom.RemoveData(tag));
+    EXPECT_FALSE(atom.HasData(tag));
+    EXPECT_FALSE(atom.RemoveData(tag));
+    EXPECT_EQ(column.values[0], 0);
+    // With the column entry gone, a value of another type becomes the atom's own.
+    ASSERT_TRUE(atom.SetData<double>(tag, 2.5));
+    EXPECT_EQ(*atom.GetData<double>(tag), 2.5);
+    EXPECT_EQ(column.present[0], 0);
+
+    // Atoms made later have no entry; the copy kept the value of its time.
+    KaAtomBase& late = mol.NewAtom(6);
+    EXPECT_EQ(column.values.size(), 4u);
+    EXPECT_FALSE(late.HasData(tag));
+    ASSERT_NE(copy->GetAtom(0)->GetData<int>(tag), nullptr);
+    EXPECT_EQ(*copy->GetAtom(0)->GetData<int>(tag), 42);
+    EXPECT_FALSE(copy->AtomDataWritten());
+}
+
+TEST(AtomIntColumn, AnOwnItemComesFirst) {
+    const KaSystem::KaTag tag = KaSystem::TagFromName("test.shadowed");
+    KaGraphMol mol;
+    AddAtoms(mol, 1);
+    KaAtomBase& atom = *mol.GetAtom(0);
+    ASSERT_TRUE(atom.SetData<int>(tag, 1));
+    Kamol::KaAtomIntColumn& column = mol.AtomIntColumn(tag);
+    column.values[0] = 2;
+    column.present[0] = 1;
+    EXPECT_EQ(*atom.GetData<int>(tag), 1);
+    ASSERT_TRUE(atom.SetData<int>(tag, 3));
+    EXPECT_EQ(column.values[0], 2);
+    ASSERT_TRUE(atom.RemoveData(tag));  // the own item goes first
+    EXPECT_EQ(*atom.GetData<int>(tag), 2);
 }
 
 }  // namespace
