@@ -72,39 +72,31 @@ int ClassifyResidueName(std::string_view name) {
     return it == components.end() ? ComponentLigand : it->second;
 }
 
+// While no atom has data of its own beside its residue record, the marks go
+// straight into the molecule's column of atom int data under the mark's tag,
+// which the atoms read as their own items; otherwise each atom is written
+// through its generic data, which respects items the atom already holds.
 void EnsureComponentMarks(Kamol::KaMolBase& molecule) {
     const KaSystem::KaTag taggedTag = TaggedTag();
     if (molecule.HasData(taggedTag)) return;
     const KaSystem::KaTag componentTag = ComponentTag();
-    // The column of marks is filled as they are written, so that it need not
-    // be read back from the atoms.
-    MoleculeCache& cache = CacheOf(molecule);
-    ComponentColumn& column = cache.components;
-    column.marks.assign(molecule.IndexLimit(), 0);
-    column.otherType = AtomMask(molecule.IndexLimit());
-    column.anyOtherType = false;
-    // Neighbouring atoms mostly share a residue name: classify each run once.
-    std::string_view previousName;
-    int previousComponent = 0;
-    bool havePrevious = false;
-    for (uint32_t index : molecule.Columns().live) {
-        Kamol::KaAtomBase& atom = *molecule.GetAtom(index);
-        std::string_view name = CText(Kamol::GetAtomResidue(atom).residueName);
-        if (!havePrevious || name != previousName) {
-            previousComponent = ClassifyResidueName(name);
-            previousName = name;
-            havePrevious = true;
+    const Kamol::KaAtomColumns& columns = molecule.Columns();
+    const std::vector<std::string>& names = columns.residueNames.Texts();
+    std::vector<int32_t> componentOfName(names.size());
+    for (size_t i = 0; i < names.size(); ++i) componentOfName[i] = ClassifyResidueName(names[i]);
+    const uint32_t* nameIds = columns.residueNameIds.data();
+    if (!molecule.AtomDataWritten()) {
+        Kamol::KaAtomIntColumn& column = molecule.AtomIntColumn(componentTag);
+        for (uint32_t index : columns.live) {
+            column.values[index] = componentOfName[nameIds[index]];
+            column.present[index] = 1;
         }
-        if (atom.SetData<int>(componentTag, previousComponent)) {
-            column.marks[index] = previousComponent;
-        } else {  // a mark of another type stays, and reads as no mark
-            column.otherType.Set(index);
-            column.anyOtherType = true;
-        }
+        molecule.NoteAtomDataChange();
+    } else {
+        for (uint32_t index : columns.live)
+            molecule.GetAtom(index)->SetData<int>(componentTag, componentOfName[nameIds[index]]);
     }
     molecule.SetData<int>(taggedTag, 1);
-    cache.componentsVersion = molecule.StructureVersion();
-    cache.componentsDataVersion = molecule.AtomDataVersion();
 }
 
 bool HasComponent(const Kamol::KaAtomBase& atom, int mask) {
@@ -114,28 +106,35 @@ bool HasComponent(const Kamol::KaAtomBase& atom, int mask) {
 
 namespace {
 
-// The marks as the atoms carry them now; read back from the atoms when they
-// may have changed since the column was made.
-const ComponentColumn& ComponentsOf(const Kamol::KaMolBase& molecule) {
+// The marks as the atoms carry them now: the molecule's column itself while
+// no atom has data of its own, else read back from the atoms (again only
+// after some atom's data changed).
+const ComponentColumn& ComponentsOf(Kamol::KaMolBase& molecule) {
     MoleculeCache& cache = CacheOf(molecule);
+    ComponentColumn& column = cache.components;
+    if (!molecule.AtomDataWritten()) {
+        column.marks = molecule.AtomIntColumn(ComponentTag()).values.data();
+        column.anyOtherType = false;
+        return column;
+    }
     if (cache.componentsVersion == molecule.StructureVersion() &&
         cache.componentsDataVersion == molecule.AtomDataVersion())
-        return cache.components;
+        return column;
     const KaSystem::KaTag componentTag = ComponentTag();
-    ComponentColumn& column = cache.components;
     const std::vector<const Kamol::KaAtomBase*>& atoms = molecule.Columns().atoms;
-    column.marks.assign(atoms.size(), 0);
+    column.readBack.assign(atoms.size(), 0);
     column.otherType = AtomMask(uint32_t(atoms.size()));
     column.anyOtherType = false;
     for (size_t i = 0; i < atoms.size(); ++i) {
         if (!atoms[i]) continue;
         if (const int* mark = atoms[i]->PeekData<int>(componentTag)) {
-            column.marks[i] = *mark;
+            column.readBack[i] = *mark;
         } else if (atoms[i]->HasData(componentTag)) {
             column.otherType.Set(uint32_t(i));
             column.anyOtherType = true;
         }
     }
+    column.marks = column.readBack.data();
     cache.componentsVersion = molecule.StructureVersion();
     cache.componentsDataVersion = molecule.AtomDataVersion();
     return column;
@@ -159,13 +158,14 @@ void FilterMarked(const SelectionContext& context, AtomSpan atoms, std::vector<u
     Kamol::KaMolBase& molecule = context.GetMolecule();
     EnsureComponentMarks(molecule);
     const ComponentColumn& column = ComponentsOf(molecule);
+    const int32_t* marks = column.marks;
     if (!column.anyOtherType) {
-        FilterAtoms(atoms, accepted, [&](uint32_t index) { return onMark(column.marks[index], index); });
+        FilterAtoms(atoms, accepted, [&](uint32_t index) { return onMark(marks[index], index); });
         return;
     }
     const std::vector<const Kamol::KaAtomBase*>& table = molecule.Columns().atoms;
     FilterAtoms(atoms, accepted, [&](uint32_t index) {
-        return column.otherType.Test(index) ? perAtom(*table[index]) : onMark(column.marks[index], index);
+        return column.otherType.Test(index) ? perAtom(*table[index]) : onMark(marks[index], index);
     });
 }
 
@@ -232,14 +232,15 @@ auto MarkHasNone(int mask) {
 // Backbone and side-chain tests compare the atom name exactly as stored.
 template <bool (*NameTest)(std::string_view)>
 struct ProteinAtomName {
-    explicit ProteinAtomName(const Kamol::KaMolBase& molecule) : names(AtomNamesOf(molecule)) {
-        accepted.resize(names.names.size());
-        for (size_t i = 0; i < names.names.size(); ++i) accepted[i] = NameTest(names.names[i]);
+    explicit ProteinAtomName(const Kamol::KaMolBase& molecule) : nameIds(molecule.Columns().nameIds.data()) {
+        const std::vector<std::string>& names = molecule.Columns().atomNames.Texts();
+        accepted.resize(names.size());
+        for (size_t i = 0; i < names.size(); ++i) accepted[i] = NameTest(names[i]);
     }
     bool operator()(int32_t mark, uint32_t index) const {
-        return (mark & ComponentProtein) != 0 && accepted[names.nameId[index]];
+        return (mark & ComponentProtein) != 0 && accepted[nameIds[index]];
     }
-    const AtomNameColumn& names;
+    const uint32_t* nameIds;
     std::vector<char> accepted;
 };
 
@@ -288,10 +289,12 @@ bool CappingPredicate::Evaluate(const SelectionContext&, const Kamol::KaAtomBase
 
 void CappingPredicate::SelectFrom(const SelectionContext& context, AtomSpan atoms, std::vector<uint32_t>& accepted) const {
     if (atoms.empty()) return;
-    const ResidueColumns& residues = ResidueColumnsOf(context.GetMolecule());
-    std::vector<char> capping(residues.names.size());
-    for (size_t i = 0; i < capping.size(); ++i) capping[i] = residues.names[i] == "ACE" || residues.names[i] == "NME";
-    FilterAtoms(atoms, accepted, [&](uint32_t index) { return capping[residues.nameId[index]] != 0; });
+    const Kamol::KaAtomColumns& columns = context.GetMolecule().Columns();
+    const std::vector<std::string>& names = columns.residueNames.Texts();
+    std::vector<char> capping(names.size());
+    for (size_t i = 0; i < capping.size(); ++i) capping[i] = names[i] == "ACE" || names[i] == "NME";
+    const uint32_t* nameIds = columns.residueNameIds.data();
+    FilterAtoms(atoms, accepted, [&](uint32_t index) { return capping[nameIds[index]] != 0; });
 }
 
 // ---- element classes ---------------------------------------------------------------------

@@ -1,6 +1,7 @@
 // Helpers shared by the predicate evaluations (not part of the library's interface).
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <span>
 #include <string_view>
@@ -15,11 +16,36 @@ namespace KaSel::detail {
 
 using AtomSpan = std::span<const uint32_t>;
 
-// The atoms of `atoms` for which `test(index)` holds, appended in order.
+// The atoms of `atoms` (ascending, without repeats, as every atom list handed
+// to a predicate is) for which `test(index)` holds, appended in order.
+// Without a branch per atom: every index is written to a small buffer and the
+// write position advances by the test's outcome. When the list ends at
+// size - 1 it is 0, 1, ..., size - 1, and the indices need not be loaded.
 template <class Test>
 inline void FilterAtoms(AtomSpan atoms, std::vector<uint32_t>& accepted, Test&& test) {
-    for (uint32_t index : atoms)
-        if (test(index)) accepted.push_back(index);
+    constexpr size_t kBlock = 1024;
+    uint32_t block[kBlock];
+    const size_t n = atoms.size();
+    if (n == 0) return;
+    accepted.reserve(accepted.size() + n);
+    const bool dense = atoms.back() == n - 1;
+    for (size_t start = 0; start < n; start += kBlock) {
+        const size_t end = std::min(n, start + kBlock);
+        size_t kept = 0;
+        if (dense) {
+            for (size_t i = start; i < end; ++i) {
+                block[kept] = uint32_t(i);
+                kept += test(uint32_t(i)) ? 1 : 0;
+            }
+        } else {
+            for (size_t i = start; i < end; ++i) {
+                const uint32_t index = atoms[i];
+                block[kept] = index;
+                kept += test(index) ? 1 : 0;
+            }
+        }
+        accepted.insert(accepted.end(), block, block + kept);
+    }
 }
 
 // A text field as read through its NUL-terminated form.

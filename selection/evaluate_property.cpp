@@ -1,7 +1,8 @@
 // Atom property predicates: names, residue fields, element, index.
 //
 // The batch forms read the molecule's per-index columns (atomic numbers,
-// residue records) and view text fields in place, so no string is built per atom.
+// interned atom and residue names, residue records), so no string is built
+// per atom.
 #include <algorithm>
 #include <string_view>
 
@@ -113,10 +114,11 @@ bool NamePredicate::Evaluate(const SelectionContext&, const Kamol::KaAtomBase& a
 
 void NamePredicate::SelectFrom(const SelectionContext& context, AtomSpan atoms, std::vector<uint32_t>& accepted) const {
     if (atoms.empty()) return;
-    const AtomNameColumn& names = AtomNamesOf(context.GetMolecule());
+    const Kamol::KaAtomColumns& columns = context.GetMolecule().Columns();
     const std::vector<char> matches = MatchTable(
-        names.names, [](const std::string& name) { return TrimSpaces(name); }, pattern, hasWildcard);
-    FilterAtoms(atoms, accepted, [&](uint32_t index) { return matches[names.nameId[index]] != 0; });
+        columns.atomNames.Texts(), [](const std::string& name) { return TrimSpaces(name); }, pattern, hasWildcard);
+    const uint32_t* nameIds = columns.nameIds.data();
+    FilterAtoms(atoms, accepted, [&](uint32_t index) { return matches[nameIds[index]] != 0; });
 }
 
 bool ResnPredicate::Evaluate(const SelectionContext&, const Kamol::KaAtomBase& atom) const {
@@ -125,10 +127,12 @@ bool ResnPredicate::Evaluate(const SelectionContext&, const Kamol::KaAtomBase& a
 
 void ResnPredicate::SelectFrom(const SelectionContext& context, AtomSpan atoms, std::vector<uint32_t>& accepted) const {
     if (atoms.empty()) return;
-    const ResidueColumns& residues = Residues(context);
+    const Kamol::KaAtomColumns& columns = context.GetMolecule().Columns();
     const std::vector<char> matches = MatchTable(
-        residues.names, [](const std::string& name) { return std::string_view(name); }, pattern, hasWildcard);
-    FilterAtoms(atoms, accepted, [&](uint32_t index) { return matches[residues.nameId[index]] != 0; });
+        columns.residueNames.Texts(), [](const std::string& name) { return std::string_view(name); }, pattern,
+        hasWildcard);
+    const uint32_t* nameIds = columns.residueNameIds.data();
+    FilterAtoms(atoms, accepted, [&](uint32_t index) { return matches[nameIds[index]] != 0; });
 }
 
 // ---- chain, alt ---------------------------------------------------------------

@@ -1,6 +1,5 @@
 #include "selection/molecule_cache.h"
 
-#include <string_view>
 #include <unordered_map>
 
 #include "molecule/residue.h"
@@ -8,23 +7,6 @@
 namespace KaSel {
 
 namespace {
-
-// Interns texts: the same text always gets the same dense id.
-class TextIds {
-public:
-    explicit TextIds(std::vector<std::string>& texts) : texts_(texts) { texts_.clear(); }
-    uint32_t Id(std::string_view text) {
-        auto [it, inserted] = ids_.try_emplace(std::string(text), uint32_t(texts_.size()));
-        if (inserted) texts_.emplace_back(text);
-        return it->second;
-    }
-
-private:
-    std::vector<std::string>& texts_;
-    std::unordered_map<std::string, uint32_t> ids_;
-};
-
-std::string_view CText(const std::string& text) { return std::string_view(text.c_str()); }
 
 void BuildResidueColumns(const Kamol::KaMolBase& molecule, ResidueColumns& c) {
     const std::vector<const Kamol::KaResidue*>& records = molecule.Columns().residues;
@@ -36,14 +18,10 @@ void BuildResidueColumns(const Kamol::KaMolBase& molecule, ResidueColumns& c) {
     c.bFactor.resize(n);
     c.chainKey.resize(n);
     c.alternateLocation.resize(n);
-    c.nameId.resize(n);
     c.residueId.resize(n);
-    TextIds names(c.names);
     std::unordered_map<uint64_t, uint32_t> residueIds;
     // Atoms of one residue mostly sit together: reuse the previous atom's
-    // name and residue ids while they repeat.
-    std::string_view previousName;
-    uint32_t previousNameId = 0;
+    // residue id while its key repeats.
     uint64_t previousKey = ~uint64_t(0);
     uint32_t previousResidueId = 0;
     // The records live apart from each other, one per atom: ask for them ahead.
@@ -64,12 +42,6 @@ void BuildResidueColumns(const Kamol::KaMolBase& molecule, ResidueColumns& c) {
         const char chain = r.chainId.c_str()[0];
         c.chainKey[i] = chain == '\0' ? ' ' : chain;
         c.alternateLocation[i] = r.alternateLocation;
-        std::string_view name = CText(r.residueName);
-        if (i == 0 || name != previousName) {
-            previousNameId = names.Id(name);
-            previousName = name;
-        }
-        c.nameId[i] = previousNameId;
         const uint64_t key = (uint64_t(uint8_t(c.chainKey[i])) << 40) | (uint64_t(uint8_t(r.insertCode)) << 32) |
                              uint32_t(r.residueNumber);
         if (key != previousKey) {
@@ -80,14 +52,6 @@ void BuildResidueColumns(const Kamol::KaMolBase& molecule, ResidueColumns& c) {
         c.residueId[i] = previousResidueId;
     }
     c.residueCount = uint32_t(residueIds.size());
-}
-
-void BuildAtomNames(const Kamol::KaMolBase& molecule, AtomNameColumn& c) {
-    const std::vector<const Kamol::KaAtomBase*>& atoms = molecule.Columns().atoms;
-    c.nameId.assign(atoms.size(), 0);
-    TextIds names(c.names);
-    for (size_t i = 0; i < atoms.size(); ++i)
-        if (atoms[i]) c.nameId[i] = names.Id(CText(atoms[i]->Name()));
 }
 
 uint8_t NeighbourBit(uint32_t atomicNum) {
@@ -125,15 +89,6 @@ const ResidueColumns& ResidueColumnsOf(const Kamol::KaMolBase& molecule) {
         cache.residuesVersion = molecule.StructureVersion();
     }
     return cache.residues;
-}
-
-const AtomNameColumn& AtomNamesOf(const Kamol::KaMolBase& molecule) {
-    MoleculeCache& cache = CacheOf(molecule);
-    if (cache.atomNamesVersion != molecule.StructureVersion()) {
-        BuildAtomNames(molecule, cache.atomNames);
-        cache.atomNamesVersion = molecule.StructureVersion();
-    }
-    return cache.atomNames;
 }
 
 const std::vector<uint8_t>& NeighboursOf(const Kamol::KaMolBase& molecule) {

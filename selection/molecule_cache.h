@@ -18,7 +18,8 @@ class BucketGrid;
 
 // The residue record fields selections read, by atom index (deleted atoms
 // read the default record), so that whole-molecule tests scan contiguous
-// arrays instead of one record per atom.
+// arrays instead of one record per atom. Residue names are among the
+// molecule's own columns.
 struct ResidueColumns {
     std::vector<int32_t> residueNumber;
     std::vector<int32_t> serialNumber;
@@ -27,30 +28,21 @@ struct ResidueColumns {
     std::vector<float> bFactor;
     std::vector<char> chainKey;  // first byte of the chain id, blank when empty
     std::vector<char> alternateLocation;
-    // Residue names as read through their NUL-terminated form, each distinct
-    // name once; nameId indexes them.
-    std::vector<uint32_t> nameId;
-    std::vector<std::string> names;
     // Dense number of the residue (chain key, residue number, insert code).
     std::vector<uint32_t> residueId;
     uint32_t residueCount = 0;
-};
-
-// Atom names as read through their NUL-terminated form, each distinct name
-// once; nameId indexes them by atom index (deleted atoms read the first name).
-struct AtomNameColumn {
-    std::vector<uint32_t> nameId;
-    std::vector<std::string> names;
 };
 
 // Per atom index: bit 0 set when some bonded neighbour is carbon, bit 1 when
 // some bonded neighbour is nitrogen, oxygen or sulphur.
 enum NeighbourBits : uint8_t { kCarbonNeighbour = 1, kPolarNeighbour = 2 };
 
-// The component marks as the atoms carry them: the int value (0 when the atom
-// has none), and which atoms hold a mark of another type.
+// The component marks as the atoms carry them, read back from the atoms when
+// some atom has data of its own beside its residue record: the int value (0
+// when the atom has none), and which atoms hold a mark of another type.
 struct ComponentColumn {
-    std::vector<int32_t> marks;
+    const int32_t* marks = nullptr;  // by atom index
+    std::vector<int32_t> readBack;
     AtomMask otherType;
     bool anyOtherType = false;
 };
@@ -72,8 +64,6 @@ struct MoleculeCache : Kamol::KaDerivedData {
     // Columns valid for the structure version noted beside them.
     ResidueColumns residues;
     uint64_t residuesVersion = 0;
-    AtomNameColumn atomNames;
-    uint64_t atomNamesVersion = 0;
     std::vector<uint8_t> neighbours;
     uint64_t neighboursVersion = 0;
     // Valid for both the structure and the atom-data version noted.
@@ -87,7 +77,6 @@ MoleculeCache& CacheOf(const Kamol::KaMolBase& molecule);
 
 // The columns for the molecule as it is now, rebuilt when out of date.
 const ResidueColumns& ResidueColumnsOf(const Kamol::KaMolBase& molecule);
-const AtomNameColumn& AtomNamesOf(const Kamol::KaMolBase& molecule);
 const std::vector<uint8_t>& NeighboursOf(const Kamol::KaMolBase& molecule);
 
 }  // namespace KaSel

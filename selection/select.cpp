@@ -120,6 +120,9 @@ std::vector<uint32_t> KaSelect::SelectAll() const {
     // only their own generic data, which leaves the structure version alone.
     const std::vector<uint32_t>& live = impl_->context.GetMolecule().Columns().live;
     impl_->selection.GetRoot().SelectFrom(impl_->context, live, selected);
+    // Batch filters reserve room for every atom they are given; a result much
+    // smaller than that gives the room back.
+    if (selected.capacity() > 2 * selected.size() + 1024) selected.shrink_to_fit();
     return selected;
 }
 

@@ -1,6 +1,7 @@
 // Residue classes and their component marks, element classes, hydrogens by
 // their neighbours and secondary structure.
 #include <functional>
+#include <memory>
 
 #include <gtest/gtest.h>
 
@@ -236,6 +237,37 @@ TEST(ComponentMarks, AtomOfAnotherMoleculeMarksTheBoundOneAndReadsItsOwnMark) {
     EXPECT_FALSE(other.molecule.HasData(TaggedTag()));
     EnsureComponentMarks(other.molecule);
     EXPECT_TRUE(ProteinPredicate().Evaluate(context, foreign));
+}
+
+// Marks written, overwritten or removed through the atoms after marking are
+// what later selections see, in the batch form as atom by atom.
+TEST(ComponentMarks, ChangesMadeThroughTheAtomsAreSeen) {
+    MoleculeBuilder b;
+    BuildComplex(b);
+    EXPECT_EQ(Batch(b.molecule, LigandPredicate()).size(), 13u);
+    ASSERT_TRUE(b.molecule.GetAtom(0)->SetData<int>(ComponentTag(), ComponentLigand));
+    ASSERT_TRUE(b.molecule.GetAtom(9)->RemoveData(ComponentTag()));
+    EXPECT_EQ(*b.molecule.GetAtom(0)->GetData<int>(ComponentTag()), ComponentLigand);
+    const Indices protein{1, 2, 3, 4, 5, 6, 7, 8};
+    const Indices water{10};
+    for (auto select : {Batch, PerAtom}) {
+        EXPECT_EQ(select(b.molecule, ProteinPredicate()), protein);
+        EXPECT_EQ(select(b.molecule, WaterPredicate()), water);
+        EXPECT_EQ(select(b.molecule, LigandPredicate()).front(), 0u);
+    }
+}
+
+TEST(ComponentMarks, TravelWithACopyOfTheMolecule) {
+    MoleculeBuilder b;
+    BuildComplex(b);
+    const Indices water = Batch(b.molecule, WaterPredicate());
+    std::unique_ptr<Kamol::KaMolBase> copy(b.molecule.Clone());
+    EXPECT_TRUE(copy->HasData(TaggedTag()));
+    EXPECT_EQ(*copy->GetAtom(9)->GetData<int>(ComponentTag()), ComponentWater);
+    // A renamed residue in the copy keeps its mark, as in the original.
+    Kamol::SetAtomResidue(*copy->GetAtom(9), Residue("LIG", 5));
+    EXPECT_EQ(Batch(*copy, WaterPredicate()), water);
+    EXPECT_EQ(PerAtom(*copy, WaterPredicate()), water);
 }
 
 TEST(ComponentMarks, MoleculeWithoutResidueDataIsAllLigand) {
