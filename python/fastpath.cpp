@@ -1,10 +1,13 @@
 // kaselect._fastpath: selection results as raw buffers for NumPy, without a
 // Python object per atom. The package wraps them as numpy arrays
-// (kaselect.select_indices, kaselect.select_mask).
+// (kaselect.select_indices, kaselect.select_mask). Index results are handed
+// over without a copy: a capsule owns the engine's result and the array
+// keeps the capsule alive.
 #include <Python.h>
 
 #include <cstring>
 #include <exception>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -94,15 +97,27 @@ bool Evaluate(Kamol::KaMolBase& mol, const std::string& text, std::vector<unsign
     return false;
 }
 
-// indices(mol, text) -> bytearray of native-endian uint32 atom indices.
+constexpr const char* kIndicesCapsule = "kaselect._fastpath.indices";
+
+void FreeIndices(PyObject* capsule) {
+    delete static_cast<std::vector<unsigned int>*>(PyCapsule_GetPointer(capsule, kIndicesCapsule));
+}
+
+// indices(mol, text) -> (owner, address, count): `count` native-endian uint32
+// atom indices at `address`, valid while the capsule `owner` lives.
 PyObject* Indices(PyObject*, PyObject* args) {
     Kamol::KaMolBase* mol = nullptr;
     std::string text;
-    std::vector<unsigned int> selected;
-    if (!ParseArguments(args, &mol, &text) || !Evaluate(*mol, text, &selected)) return nullptr;
-    Py_ssize_t bytes = static_cast<Py_ssize_t>(selected.size() * sizeof(unsigned int));
-    PyObject* result = PyByteArray_FromStringAndSize(nullptr, bytes);
-    if (result && bytes) std::memcpy(PyByteArray_AsString(result), selected.data(), bytes);
+    auto selected = std::make_unique<std::vector<unsigned int>>();
+    if (!ParseArguments(args, &mol, &text) || !Evaluate(*mol, text, selected.get())) return nullptr;
+    PyObject* address = PyLong_FromVoidPtr(selected->data());
+    PyObject* count = PyLong_FromSize_t(selected->size());
+    PyObject* owner = address && count ? PyCapsule_New(selected.get(), kIndicesCapsule, FreeIndices) : nullptr;
+    if (owner) selected.release();
+    PyObject* result = owner ? PyTuple_Pack(3, owner, address, count) : nullptr;
+    Py_XDECREF(owner);
+    Py_XDECREF(address);
+    Py_XDECREF(count);
     return result;
 }
 
@@ -121,7 +136,8 @@ PyObject* Mask(PyObject*, PyObject* args) {
 }
 
 PyMethodDef methods[] = {
-    {"indices", Indices, METH_VARARGS, "Selected atom indices as a bytearray of uint32."},
+    {"indices", Indices, METH_VARARGS,
+     "Selected atom indices: (owner, address, count) of a uint32 buffer that lives as long as owner."},
     {"mask", Mask, METH_VARARGS, "Selection mask as a bytearray with one byte per atom index."},
     {nullptr, nullptr, 0, nullptr},
 };

@@ -395,6 +395,18 @@ def test_numpy_results_equal_evaluate_selection(structures, text):
         assert tuple(np.flatnonzero(mask).tolist()) == expected
 
 
+def test_index_array_outlives_its_molecule_and_is_its_own():
+    mol, atoms = peptide()
+    first = kaselect.select_indices(mol, "all")
+    second = kaselect.select_indices(mol, "all")
+    expected = kaselect.EvaluateSelection(mol, "all")
+    first[0] = 99
+    del mol, atoms
+    gc.collect()
+    assert tuple(second.tolist()) == expected and first[0] == 99
+    assert tuple(first[1:].tolist()) == expected[1:]
+
+
 def test_numpy_path_with_deleted_atoms():
     mol, atoms = peptide()
     mol.DeleteAtom(atoms[4])  # the last CA: the mask ends at the water
