@@ -1,5 +1,7 @@
 #include "molecule/molecule.h"
 
+#include <type_traits>
+
 namespace Kamol {
 
 KaAtomBase::KaAtomBase(KaMolBase& owner, uint32_t index, uint32_t atomicNum)
@@ -109,6 +111,9 @@ KaAtomIntColumn& KaMolBase::AtomIntColumn(KaSystem::KaTag tag) {
     return *column;
 }
 
+// Column values are the atoms' int data: the same type as far as readers see.
+static_assert(std::is_same_v<int32_t, int>);
+
 KaSystem::KaDataSlot KaMolBase::FindAtomItem(uint32_t index, KaSystem::KaTag tag) const {
     for (const auto& column : intColumns_)
         if (column->tag == tag && column->present[index])
@@ -154,6 +159,7 @@ bool KaMolBase::DeleteAtom(KaAtomBase& atom) {
     atomTable_[atom.index_] = nullptr;
     columns_.atoms[atom.index_] = nullptr;
     columns_.residues[atom.index_] = &DefaultResidue();
+    columns_.residueNameIds[atom.index_] = 0;
     columns_.atomicNums[atom.index_] = 0;
     liveStale_ = true;
     --numLive_;
