@@ -62,10 +62,19 @@ KaAtomBase& KaMolBase::NewAtom(uint32_t atomicNum) {
     KaAtomColumns& c = columns_;
     if (!liveStale_) c.live.push_back(index);
     c.atoms.push_back(&atom);
-    c.residues.push_back(&DefaultResidue());
     c.atomicNums.push_back(atomicNum);
     c.nameIds.push_back(0);
+    const KaResidue& defaults = DefaultResidue();
+    c.residues.push_back(&defaults);
     c.residueNameIds.push_back(0);
+    c.chainIdIds.push_back(0);
+    c.residueNumbers.push_back(defaults.residueNumber);
+    c.serialNumbers.push_back(defaults.serialNumber);
+    c.fragmentNumbers.push_back(defaults.fragmentNumber);
+    c.secondaryStructures.push_back(defaults.secondaryStructure);
+    c.bFactors.push_back(defaults.bFactor);
+    c.alternateLocations.push_back(defaults.alternateLocation);
+    c.insertCodes.push_back(defaults.insertCode);
     for (auto& column : intColumns_) {
         column->values.push_back(0);
         column->present.push_back(0);
@@ -80,21 +89,35 @@ void KaMolBase::AtomNameChanged(const KaAtomBase& atom) {
     columns_.nameIds[atom.index_] = columns_.atomNames.Id(CText(atom.name_));
 }
 
-// The column entry follows the record the atom holds under the residue tag;
-// an item of another type reads as the default record, as GetAtomResidue does.
+// The columns follow the record the atom holds under the residue tag; an item
+// of another type reads as the default record, as GetAtomResidue does.
 void KaMolBase::AtomResidueChanged(const KaAtomBase& atom) {
     if (atom.deleted_) return;
     const KaResidue* record = atom.PeekData<KaResidue>(ResidueTag);
-    if (!record) record = &DefaultResidue();
+    StoreResidue(atom.index_, record ? *record : DefaultResidue());
+}
+
+namespace {
+// The id of `text`; readers give runs of atoms of one residue, so the
+// previous index's id is tried first.
+uint32_t TextId(KaTextTable& table, std::vector<uint32_t>& ids, uint32_t index, std::string_view text) {
+    if (index > 0 && table.Texts()[ids[index - 1]] == text) return ids[index - 1];
+    return table.Id(text);
+}
+}  // namespace
+
+void KaMolBase::StoreResidue(uint32_t index, const KaResidue& record) {
     KaAtomColumns& c = columns_;
-    c.residues[atom.index_] = record;
-    // Readers give runs of atoms of one residue: try the previous atom's name first.
-    const std::string_view name = CText(record->residueName);
-    const uint32_t index = atom.index_;
-    if (index > 0 && c.residueNames.Texts()[c.residueNameIds[index - 1]] == name)
-        c.residueNameIds[index] = c.residueNameIds[index - 1];
-    else
-        c.residueNameIds[index] = c.residueNames.Id(name);
+    c.residues[index] = &record;
+    c.residueNameIds[index] = TextId(c.residueNames, c.residueNameIds, index, CText(record.residueName));
+    c.chainIdIds[index] = TextId(c.chainIds, c.chainIdIds, index, CText(record.chainId));
+    c.residueNumbers[index] = record.residueNumber;
+    c.serialNumbers[index] = record.serialNumber;
+    c.fragmentNumbers[index] = record.fragmentNumber;
+    c.secondaryStructures[index] = record.secondaryStructure;
+    c.bFactors[index] = record.bFactor;
+    c.alternateLocations[index] = record.alternateLocation;
+    c.insertCodes[index] = record.insertCode;
 }
 
 void KaMolBase::AtomDataChanged() {
@@ -137,6 +160,7 @@ KaBondBase* KaMolBase::NewBond(KaAtomBase& a, KaAtomBase& b, uint32_t order) {
     uint32_t index = static_cast<uint32_t>(bondTable_.size());
     KaBondBase& bond = bondStore_.emplace_back(a, b, order, index);
     bondTable_.push_back(&bond);
+    bondEnds_.push_back({a.index_, b.index_});
     a.bonds_.push_back(&bond);
     b.bonds_.push_back(&bond);
     ++numLiveBonds_;
@@ -152,15 +176,15 @@ bool KaMolBase::DeleteAtom(KaAtomBase& atom) {
         std::erase(list, bond);
         bond->deleted_ = true;
         bondTable_[bond->index_] = nullptr;
+        bondEnds_[bond->index_] = {kNoAtom, kNoAtom};
         --numLiveBonds_;
     }
     atom.bonds_.clear();
     atom.deleted_ = true;
     atomTable_[atom.index_] = nullptr;
     columns_.atoms[atom.index_] = nullptr;
-    columns_.residues[atom.index_] = &DefaultResidue();
-    columns_.residueNameIds[atom.index_] = 0;
     columns_.atomicNums[atom.index_] = 0;
+    StoreResidue(atom.index_, DefaultResidue());
     liveStale_ = true;
     --numLive_;
     ++structureVersion_;

@@ -6,6 +6,7 @@
 // stale reference never dangles. Indices are creation order and never reused.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -99,19 +100,32 @@ private:
 // contiguous columns instead of chasing atom objects. Names are held as read
 // through their NUL-terminated form; the text tables only grow.
 struct KaAtomColumns {
-    // Id 0 of the name tables: the name of a new atom, the default residue's name.
+    // Id 0 of the text tables: the name of a new atom, the default record's texts.
     KaAtomColumns() {
         atomNames.Id("");
         residueNames.Id(DefaultResidue().residueName);
+        chainIds.Id(DefaultResidue().chainId);
     }
     std::vector<uint32_t> live;               // indices of live atoms, storage order
     std::vector<const KaAtomBase*> atoms;     // by index; null for deleted atoms
-    std::vector<const KaResidue*> residues;   // by index; the default record when absent or deleted
     std::vector<uint32_t> atomicNums;         // by index; 0 for deleted atoms
     std::vector<uint32_t> nameIds;            // by index, into atomNames
     KaTextTable atomNames;
-    std::vector<uint32_t> residueNameIds;     // by index, into residueNames (of `residues`)
+
+    // The atom's residue record (the default record when absent, of another
+    // type or deleted) and copies of its fields, by index.
+    std::vector<const KaResidue*> residues;
+    std::vector<uint32_t> residueNameIds;     // into residueNames
     KaTextTable residueNames;
+    std::vector<uint32_t> chainIdIds;         // into chainIds
+    KaTextTable chainIds;
+    std::vector<int32_t> residueNumbers;
+    std::vector<int32_t> serialNumbers;
+    std::vector<uint32_t> fragmentNumbers;
+    std::vector<uint32_t> secondaryStructures;
+    std::vector<float> bFactors;
+    std::vector<char> alternateLocations;
+    std::vector<char> insertCodes;
 };
 
 // Int data of every atom under one tag, held by the molecule as a column.
@@ -153,6 +167,11 @@ public:
     uint32_t NumBonds() const { return numLiveBonds_; }
     // One past the largest index ever given out.
     uint32_t IndexLimit() const { return static_cast<uint32_t>(atomTable_.size()); }
+
+    // Atom indices of the two ends of each bond, by bond index; a deleted
+    // bond holds kNoAtom twice.
+    static constexpr uint32_t kNoAtom = UINT32_MAX;
+    const std::vector<std::array<uint32_t, 2>>& BondEnds() const { return bondEnds_; }
 
     // Live atoms in storage order; the caller deletes the iterator.
     KaSystem::KaIterBase<KaAtomBase>* GetAtoms() const;
@@ -202,6 +221,7 @@ private:
     friend class KaAtomBase;
     void AtomNameChanged(const KaAtomBase& atom);
     void AtomResidueChanged(const KaAtomBase& atom);
+    void StoreResidue(uint32_t index, const KaResidue& record);
     void AtomDataChanged();
     KaSystem::KaDataSlot FindAtomItem(uint32_t index, KaSystem::KaTag tag) const;
     bool RemoveAtomItem(uint32_t index, KaSystem::KaTag tag);
@@ -210,6 +230,7 @@ private:
     std::deque<KaBondBase> bondStore_;
     std::vector<KaAtomBase*> atomTable_;  // by index, null when deleted
     std::vector<KaBondBase*> bondTable_;  // by index, null when deleted
+    std::vector<std::array<uint32_t, 2>> bondEnds_;
     std::vector<float> coords_;
     uint32_t numLive_ = 0;
     uint32_t numLiveBonds_ = 0;

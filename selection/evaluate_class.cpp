@@ -383,7 +383,7 @@ constexpr uint32_t kAnyStructure = Kamol::kHelixFlag | Kamol::kTurnFlag | Kamol:
     void Class::SelectFrom(const SelectionContext& context, AtomSpan atoms, std::vector<uint32_t>& accepted) \
         const {                                                                                           \
         if (atoms.empty()) return;                                                                        \
-        const std::vector<uint32_t>& flags = ResidueColumnsOf(context.GetMolecule()).secondaryStructure;   \
+        const std::vector<uint32_t>& flags = context.GetMolecule().Columns().secondaryStructures;         \
         FilterAtoms(atoms, accepted,                                                                      \
                     [&](uint32_t index) { return ((flags[index] & (Bits)) != 0) == (Wanted); });           \
     }

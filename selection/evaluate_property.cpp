@@ -1,8 +1,7 @@
 // Atom property predicates: names, residue fields, element, index.
 //
 // The batch forms read the molecule's per-index columns (atomic numbers,
-// interned atom and residue names, residue records), so no string is built
-// per atom.
+// interned atom names, residue-record fields), so no string is built per atom.
 #include <algorithm>
 #include <string_view>
 
@@ -102,7 +101,7 @@ void CompareColumn(AtomSpan atoms, std::vector<uint32_t>& accepted, const std::v
     }
 }
 
-const ResidueColumns& Residues(const SelectionContext& context) { return ResidueColumnsOf(context.GetMolecule()); }
+const Kamol::KaAtomColumns& AtomColumns(const SelectionContext& context) { return context.GetMolecule().Columns(); }
 
 }  // namespace
 
@@ -144,8 +143,12 @@ bool ChainPredicate::Evaluate(const SelectionContext&, const Kamol::KaAtomBase& 
 void ChainPredicate::SelectFrom(const SelectionContext& context, AtomSpan atoms, std::vector<uint32_t>& accepted) const {
     if (value.size() != 1 || atoms.empty()) return;
     const char wanted = value[0];
-    const std::vector<char>& chains = Residues(context).chainKey;
-    FilterAtoms(atoms, accepted, [&](uint32_t index) { return chains[index] == wanted; });
+    const Kamol::KaAtomColumns& columns = AtomColumns(context);
+    const std::vector<std::string>& chainIds = columns.chainIds.Texts();
+    std::vector<char> matches(chainIds.size());
+    for (size_t i = 0; i < chainIds.size(); ++i) matches[i] = (chainIds[i].empty() ? ' ' : chainIds[i][0]) == wanted;
+    const uint32_t* chainIdIds = columns.chainIdIds.data();
+    FilterAtoms(atoms, accepted, [&](uint32_t index) { return matches[chainIdIds[index]] != 0; });
 }
 
 bool AltPredicate::Evaluate(const SelectionContext&, const Kamol::KaAtomBase& atom) const {
@@ -155,7 +158,7 @@ bool AltPredicate::Evaluate(const SelectionContext&, const Kamol::KaAtomBase& at
 void AltPredicate::SelectFrom(const SelectionContext& context, AtomSpan atoms, std::vector<uint32_t>& accepted) const {
     if (value.size() != 1 || atoms.empty()) return;
     const char wanted = value[0];
-    const std::vector<char>& alternates = Residues(context).alternateLocation;
+    const std::vector<char>& alternates = AtomColumns(context).alternateLocations;
     FilterAtoms(atoms, accepted, [&](uint32_t index) { return alternates[index] == wanted; });
 }
 
@@ -201,7 +204,7 @@ bool ResiPredicate::Evaluate(const SelectionContext&, const Kamol::KaAtomBase& a
 
 void ResiPredicate::SelectFrom(const SelectionContext& context, AtomSpan atoms, std::vector<uint32_t>& accepted) const {
     if (atoms.empty()) return;
-    CompareColumn<int32_t>(atoms, accepted, Residues(context).residueNumber, low, high, comparison);
+    CompareColumn<int32_t>(atoms, accepted, AtomColumns(context).residueNumbers, low, high, comparison);
 }
 
 bool IdPredicate::Evaluate(const SelectionContext&, const Kamol::KaAtomBase& atom) const {
@@ -210,7 +213,7 @@ bool IdPredicate::Evaluate(const SelectionContext&, const Kamol::KaAtomBase& ato
 
 void IdPredicate::SelectFrom(const SelectionContext& context, AtomSpan atoms, std::vector<uint32_t>& accepted) const {
     if (atoms.empty()) return;
-    CompareColumn<int32_t>(atoms, accepted, Residues(context).serialNumber, low, high, comparison);
+    CompareColumn<int32_t>(atoms, accepted, AtomColumns(context).serialNumbers, low, high, comparison);
 }
 
 bool FragmentPredicate::Evaluate(const SelectionContext&, const Kamol::KaAtomBase& atom) const {
@@ -220,7 +223,7 @@ bool FragmentPredicate::Evaluate(const SelectionContext&, const Kamol::KaAtomBas
 void FragmentPredicate::SelectFrom(const SelectionContext& context, AtomSpan atoms,
                                    std::vector<uint32_t>& accepted) const {
     if (atoms.empty()) return;
-    CompareColumn<uint32_t>(atoms, accepted, Residues(context).fragmentNumber, low, high, comparison);
+    CompareColumn<uint32_t>(atoms, accepted, AtomColumns(context).fragmentNumbers, low, high, comparison);
 }
 
 bool BFactorPredicate::Evaluate(const SelectionContext&, const Kamol::KaAtomBase& atom) const {
@@ -229,7 +232,7 @@ bool BFactorPredicate::Evaluate(const SelectionContext&, const Kamol::KaAtomBase
 
 void BFactorPredicate::SelectFrom(const SelectionContext& context, AtomSpan atoms, std::vector<uint32_t>& accepted) const {
     if (atoms.empty()) return;
-    CompareColumn<float>(atoms, accepted, Residues(context).bFactor, low, high, comparison);
+    CompareColumn<float>(atoms, accepted, AtomColumns(context).bFactors, low, high, comparison);
 }
 
 }  // namespace KaSel

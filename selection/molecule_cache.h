@@ -16,18 +16,11 @@ namespace KaSel {
 struct MoleculePointCloud;
 class BucketGrid;
 
-// The residue record fields selections read, by atom index (deleted atoms
-// read the default record), so that whole-molecule tests scan contiguous
-// arrays instead of one record per atom. Residue names are among the
-// molecule's own columns.
+// Residues and chains as selections group atoms, by atom index (deleted
+// atoms read the default record). The record fields themselves are among
+// the molecule's own columns.
 struct ResidueColumns {
-    std::vector<int32_t> residueNumber;
-    std::vector<int32_t> serialNumber;
-    std::vector<uint32_t> fragmentNumber;
-    std::vector<uint32_t> secondaryStructure;
-    std::vector<float> bFactor;
     std::vector<char> chainKey;  // first byte of the chain id, blank when empty
-    std::vector<char> alternateLocation;
     // Dense number of the residue (chain key, residue number, insert code).
     std::vector<uint32_t> residueId;
     uint32_t residueCount = 0;

@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "molecule/molecule.h"
@@ -75,6 +77,9 @@ TEST(Molecule, DeletingAnAtomRemovesItsBondsFromItsNeighbours) {
     EXPECT_EQ(Indices(a2.GetBonds()), (std::vector<uint32_t>{b02->GetIndex()}));
     EXPECT_EQ(Indices(mol.GetBondIter()), (std::vector<uint32_t>{b02->GetIndex()}));
     EXPECT_EQ(mol.NewBond(a0, a1), nullptr);
+    constexpr uint32_t kNone = Kamol::KaMolBase::kNoAtom;
+    using Ends = std::vector<std::array<uint32_t, 2>>;
+    EXPECT_EQ(mol.BondEnds(), (Ends{{kNone, kNone}, {kNone, kNone}, {0, 2}}));
 
     KaGraphMol other;
     AddAtoms(other, 1);
@@ -213,11 +218,32 @@ TEST(Molecule, NameColumnsFollowNamesAndResidueRecords) {
     record.residueName = "ALA";
     for (uint32_t i : {0u, 1u}) ASSERT_TRUE(Kamol::SetAtomResidue(*mol.GetAtom(i), record));
     record.residueName = std::string("HOH\0X", 5);
+    record.chainId = "W";
+    record.residueNumber = 301;
+    record.serialNumber = 7;
+    record.fragmentNumber = 2;
+    record.secondaryStructure = 16;
+    record.bFactor = 5.5f;
+    record.alternateLocation = 'B';
+    record.insertCode = 'C';
     ASSERT_TRUE(Kamol::SetAtomResidue(*mol.GetAtom(2), record));
     EXPECT_EQ(ResidueNameAt(mol, 0), "ALA");
     EXPECT_EQ(ResidueNameAt(mol, 1), "ALA");
     EXPECT_EQ(ResidueNameAt(mol, 2), "HOH");
     EXPECT_EQ(ResidueNameAt(mol, 3), "UNL");
+    // The record's fields by index, the default record's where there is none.
+    const Kamol::KaAtomColumns& c = mol.Columns();
+    auto fields = [&](uint32_t i) {
+        return std::make_tuple(c.chainIds.Texts()[c.chainIdIds[i]], c.residueNumbers[i], c.serialNumbers[i],
+                               c.fragmentNumbers[i], c.secondaryStructures[i], c.bFactors[i], c.alternateLocations[i],
+                               c.insertCodes[i]);
+    };
+    EXPECT_EQ(fields(2), std::make_tuple(std::string("W"), 301, 7, 2u, 16u, 5.5f, 'B', 'C'));
+    const auto defaults = std::make_tuple(std::string(" "), 1, 0, 0u, 0u, 20.0f, ' ', ' ');
+    EXPECT_EQ(fields(3), defaults);
+    ASSERT_TRUE(mol.DeleteAtom(*mol.GetAtom(2)));
+    EXPECT_EQ(fields(2), defaults);
+    EXPECT_EQ(ResidueNameAt(mol, 2), "UNL");
     ASSERT_TRUE(mol.GetAtom(1)->RemoveData(Kamol::ResidueTag));
     EXPECT_EQ(ResidueNameAt(mol, 1), "UNL");
     EXPECT_EQ(ResidueNameAt(mol, 0), "ALA");
