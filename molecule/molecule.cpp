@@ -205,14 +205,7 @@ KaAtomBase* KaMolBase::GetAtom(uint32_t index) const {
 }
 
 bool KaMolBase::GetCoords(const KaAtomBase& atom, float xyz[3]) const {
-    size_t at = size_t(atom.GetIndex()) * 3;
-    if (at + 2 < coords_.size()) {
-        xyz[0] = coords_[at];
-        xyz[1] = coords_[at + 1];
-        xyz[2] = coords_[at + 2];
-    } else {
-        xyz[0] = xyz[1] = xyz[2] = 0.0f;
-    }
+    ReadCoords(coords_, atom.GetIndex(), xyz);
     return true;
 }
 

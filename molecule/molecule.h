@@ -138,6 +138,19 @@ struct KaAtomIntColumn {
     std::vector<uint8_t> present;
 };
 
+// Coordinates of an atom index in a coordinate table (x, y, z per index);
+// (0, 0, 0) beyond it.
+inline void ReadCoords(const std::vector<float>& table, uint32_t index, float xyz[3]) {
+    const size_t at = size_t(index) * 3;
+    if (at + 2 < table.size()) {
+        xyz[0] = table[at];
+        xyz[1] = table[at + 1];
+        xyz[2] = table[at + 2];
+    } else {
+        xyz[0] = xyz[1] = xyz[2] = 0.0f;
+    }
+}
+
 // Data derived from a molecule that another library keeps with it, such as
 // the selection engine's spatial index. Its holder checks the molecule's
 // version counters before trusting it.

@@ -147,7 +147,7 @@ SourcePoints GatherSourcePoints(const Kamol::KaMolBase& molecule, const std::vec
     const std::vector<float>& coords = molecule.CoordTable();
     for (uint32_t index : atoms) {
         float xyz[3];
-        ReadPosition(coords, index, xyz);
+        Kamol::ReadCoords(coords, index, xyz);
         if (!IsFinitePoint(xyz)) continue;
         sources.xyz.insert(sources.xyz.end(), xyz, xyz + 3);
         sources.atoms.push_back(index);
@@ -192,7 +192,7 @@ void MarkWithinBySources(const Kamol::KaMolBase& molecule, const SourcePoints& s
         if (index >= limit) break;  // ascending: no later atom fits the mask
         if (mask.Test(index)) continue;
         float p[3];
-        ReadPosition(coords, index, p);
+        Kamol::ReadCoords(coords, index, p);
         if (grid.VisitNeighbourhood(p, [&](const float* q, uint32_t) { return SquaredDistance(p, q) < squaredRadius; }))
             mask.Set(index);
     }
@@ -226,7 +226,7 @@ void MarkWithinByAtoms(const Kamol::KaMolBase& molecule, const BucketGrid& atomG
         if (index >= limit) break;  // ascending: no later atom fits the mask
         if (isSource.Test(index)) continue;
         float p[3];
-        ReadPosition(coords, index, p);
+        Kamol::ReadCoords(coords, index, p);
         if (atomGrid.VisitNeighbourhood(p, [&](const float* q, uint32_t atom) {
                 return isSource.Test(atom) && SquaredDistance(p, q) < squaredRadius;
             }))

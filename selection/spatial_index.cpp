@@ -76,7 +76,7 @@ std::unique_ptr<MoleculePointCloud> BuildPointCloud(const Kamol::KaMolBase& mole
     cloud->atomIndices.reserve(columns.live.size());
     for (uint32_t index : columns.live) {
         float xyz[3];
-        ReadPosition(coords, index, xyz);
+        Kamol::ReadCoords(coords, index, xyz);
         if (!IsFinitePoint(xyz)) continue;
         cloud->points.insert(cloud->points.end(), xyz, xyz + 3);
         cloud->atomIndices.push_back(index);

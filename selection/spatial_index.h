@@ -19,18 +19,6 @@ inline bool IsFinitePoint(const float* xyz) {
     return std::isfinite(xyz[0]) && std::isfinite(xyz[1]) && std::isfinite(xyz[2]);
 }
 
-// Position of an atom index in the coordinate table; (0, 0, 0) beyond it.
-inline void ReadPosition(const std::vector<float>& coords, uint32_t index, float xyz[3]) {
-    size_t at = size_t(index) * 3;
-    if (at + 2 < coords.size()) {
-        xyz[0] = coords[at];
-        xyz[1] = coords[at + 1];
-        xyz[2] = coords[at + 2];
-    } else {
-        xyz[0] = xyz[1] = xyz[2] = 0.0f;
-    }
-}
-
 // The molecule's atoms as single-precision points and a nanoflann KD-tree
 // over them (squared Euclidean distance in float, leaf size 10). It is also
 // the data-set adaptor the tree reads its points from, so it never moves.
