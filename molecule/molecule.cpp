@@ -48,8 +48,12 @@ uint32_t KaTextTable::Id(std::string_view text) {
 }
 
 namespace {
-// A text field as read through its NUL-terminated form.
-std::string_view CText(const std::string& text) { return std::string_view(text.c_str()); }
+// The record the atom holds under the residue tag; an item of another type
+// reads as the default record, as GetAtomResidue does (here without warning).
+const KaResidue& StoredRecord(const KaAtomBase& atom) {
+    const KaResidue* record = atom.PeekData<KaResidue>(ResidueTag);
+    return record ? *record : DefaultResidue();
+}
 }  // namespace
 
 KaMolBase::~KaMolBase() = default;
@@ -89,12 +93,8 @@ void KaMolBase::AtomNameChanged(const KaAtomBase& atom) {
     columns_.nameIds[atom.index_] = columns_.atomNames.Id(CText(atom.name_));
 }
 
-// The columns follow the record the atom holds under the residue tag; an item
-// of another type reads as the default record, as GetAtomResidue does.
 void KaMolBase::AtomResidueChanged(const KaAtomBase& atom) {
-    if (atom.deleted_) return;
-    const KaResidue* record = atom.PeekData<KaResidue>(ResidueTag);
-    StoreResidue(atom.index_, record ? *record : DefaultResidue());
+    if (!atom.deleted_) StoreResidue(atom.index_, StoredRecord(atom));
 }
 
 namespace {
@@ -249,10 +249,7 @@ void KaMolBase::CopyInto(KaMolBase& target) const {
     for (size_t i = 0; i < target.atomTable_.size(); ++i) {
         const KaAtomBase* copy = target.atomTable_[i];
         target.columns_.atoms[i] = copy;
-        if (copy) {
-            const KaResidue* record = copy->PeekData<KaResidue>(ResidueTag);
-            target.columns_.residues[i] = record ? record : &DefaultResidue();
-        }
+        if (copy) target.columns_.residues[i] = &StoredRecord(*copy);
     }
     for (const auto& column : intColumns_) target.intColumns_.push_back(std::make_unique<KaAtomIntColumn>(*column));
     target.atomDataWritten_ = atomDataWritten_;

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "system/base.h"
 
@@ -36,6 +37,14 @@ struct KaResidue {
     std::string chainId = " ";
     std::string reserved2 = " ";
 };
+
+// A text field (a name, a residue record's texts) as read through its
+// NUL-terminated form, so that a name is seen up to its first NUL byte.
+inline std::string_view CText(const std::string& text) { return std::string_view(text.c_str()); }
+
+// A chain id (read through CText) as one character, as chains are told apart:
+// its first byte, a blank when it is empty.
+inline char ChainKey(std::string_view chainId) { return chainId.empty() ? ' ' : chainId[0]; }
 
 // Predefined tag under which every atom may carry one KaResidue.
 constexpr KaSystem::KaTag ResidueTag = 35;

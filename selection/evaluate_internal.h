@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "molecule/molecule.h"
+#include "molecule/residue.h"
 #include "selection/atom_mask.h"
 #include "selection/predicate.h"
 #include "selection/select.h"
@@ -48,10 +49,7 @@ inline void FilterAtoms(AtomSpan atoms, std::vector<uint32_t>& accepted, Test&& 
     }
 }
 
-// A text field as read through its NUL-terminated form.
-inline std::string_view CText(const std::string& text) {
-    return std::string_view(text.c_str());
-}
+using Kamol::CText;
 
 // `all` without the entries of `removed`; both ascending, `removed` a subset.
 void AppendDifference(AtomSpan all, AtomSpan removed, std::vector<uint32_t>& out);

@@ -57,10 +57,6 @@ bool MatchesPattern(const std::string& pattern, bool hasWildcard, std::string_vi
 
 std::string_view AtomName(const Kamol::KaAtomBase& atom) { return TrimSpaces(CText(atom.Name())); }
 
-char ChainKey(const Kamol::KaResidue& residue) {
-    char first = residue.chainId.c_str()[0];
-    return first == '\0' ? ' ' : first;
-}
 
 template <class T>
 bool Compare(T value, T low, T high, int32_t comparison) {
@@ -137,18 +133,16 @@ void ResnPredicate::SelectFrom(const SelectionContext& context, AtomSpan atoms, 
 // ---- chain, alt ---------------------------------------------------------------
 
 bool ChainPredicate::Evaluate(const SelectionContext&, const Kamol::KaAtomBase& atom) const {
-    return value.size() == 1 && ChainKey(Kamol::GetAtomResidue(atom)) == value[0];
+    return value.size() == 1 && Kamol::ChainKey(CText(Kamol::GetAtomResidue(atom).chainId)) == value[0];
 }
 
 void ChainPredicate::SelectFrom(const SelectionContext& context, AtomSpan atoms, std::vector<uint32_t>& accepted) const {
     if (value.size() != 1 || atoms.empty()) return;
     const char wanted = value[0];
     const Kamol::KaAtomColumns& columns = AtomColumns(context);
-    const std::vector<std::string>& chainIds = columns.chainIds.Texts();
-    std::vector<char> matches(chainIds.size());
-    for (size_t i = 0; i < chainIds.size(); ++i) matches[i] = (chainIds[i].empty() ? ' ' : chainIds[i][0]) == wanted;
+    const std::vector<char> keys = ChainKeys(columns);
     const uint32_t* chainIdIds = columns.chainIdIds.data();
-    FilterAtoms(atoms, accepted, [&](uint32_t index) { return matches[chainIdIds[index]] != 0; });
+    FilterAtoms(atoms, accepted, [&](uint32_t index) { return keys[chainIdIds[index]] == wanted; });
 }
 
 bool AltPredicate::Evaluate(const SelectionContext&, const Kamol::KaAtomBase& atom) const {

@@ -10,9 +10,7 @@ namespace {
 
 void BuildResidueColumns(const Kamol::KaMolBase& molecule, ResidueColumns& c) {
     const Kamol::KaAtomColumns& columns = molecule.Columns();
-    const std::vector<std::string>& chainIds = columns.chainIds.Texts();
-    std::vector<char> keyOfChain(chainIds.size());
-    for (size_t i = 0; i < chainIds.size(); ++i) keyOfChain[i] = chainIds[i].empty() ? ' ' : chainIds[i][0];
+    const std::vector<char> keyOfChain = ChainKeys(columns);
     const size_t n = columns.chainIdIds.size();
     c.chainKey.resize(n);
     c.residueId.resize(n);
@@ -53,6 +51,13 @@ void BuildNeighbours(const Kamol::KaMolBase& molecule, std::vector<uint8_t>& fla
 }
 
 }  // namespace
+
+std::vector<char> ChainKeys(const Kamol::KaAtomColumns& columns) {
+    const std::vector<std::string>& chainIds = columns.chainIds.Texts();
+    std::vector<char> keys(chainIds.size());
+    for (size_t i = 0; i < chainIds.size(); ++i) keys[i] = Kamol::ChainKey(chainIds[i]);
+    return keys;
+}
 
 MoleculeCache& CacheOf(const Kamol::KaMolBase& molecule) {
     if (auto* cache = dynamic_cast<MoleculeCache*>(molecule.GetDerivedData())) return *cache;

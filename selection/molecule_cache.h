@@ -20,11 +20,14 @@ class BucketGrid;
 // atoms read the default record). The record fields themselves are among
 // the molecule's own columns.
 struct ResidueColumns {
-    std::vector<char> chainKey;  // first byte of the chain id, blank when empty
+    std::vector<char> chainKey;  // Kamol::ChainKey of the atom's chain id
     // Dense number of the residue (chain key, residue number, insert code).
     std::vector<uint32_t> residueId;
     uint32_t residueCount = 0;
 };
+
+// Kamol::ChainKey of each of the molecule's distinct chain ids (by chain-id id).
+std::vector<char> ChainKeys(const Kamol::KaAtomColumns& columns);
 
 // Per atom index: bit 0 set when some bonded neighbour is carbon, bit 1 when
 // some bonded neighbour is nitrogen, oxygen or sulphur.

@@ -56,16 +56,10 @@ bool ReadLeadingInt(std::string_view text, int& value) {
     return true;
 }
 
-// The residue record's chain id up to its first NUL, as the one character a
-// selector keeps: its first byte, or a blank when empty.
-char ChainChar(const Kamol::KaResidue& residue) {
-    char first = residue.chainId.c_str()[0];
-    return first == '\0' ? ' ' : first;
-}
+// The one character of the chain id a selector keeps.
+char ChainChar(const Kamol::KaResidue& residue) { return Kamol::ChainKey(Kamol::CText(residue.chainId)); }
 
-std::string_view ResidueName(const Kamol::KaResidue& residue) {
-    return std::string_view(residue.residueName.c_str());
-}
+std::string_view ResidueName(const Kamol::KaResidue& residue) { return Kamol::CText(residue.residueName); }
 
 // Deletes the toolkit iterator when the walk ends, also on exceptions.
 using AtomIter = std::unique_ptr<KaSystem::KaIterBase<Kamol::KaAtomBase>>;

@@ -45,8 +45,7 @@ void KaResidueSelector::BuildKeys() {
 
 bool KaResidueSelector::operator()(const Kamol::KaAtomBase& atom) const {
     const Kamol::KaResidue& residue = Kamol::GetAtomResidue(atom);
-    char chain = residue.chainId.c_str()[0];
-    if (chain == '\0') chain = ' ';
+    const char chain = Kamol::ChainKey(Kamol::CText(residue.chainId));
     uint64_t key = PackKey(static_cast<unsigned char>(chain), static_cast<unsigned char>(residue.insertCode),
                            residue.residueNumber);
     return std::binary_search(keys_.begin(), keys_.end(), key);
@@ -73,8 +72,7 @@ bool NameMatcher::Matches(std::string_view candidate) const {
 }
 
 bool KaHasResidueName::operator()(const Kamol::KaAtomBase& atom) const {
-    // Read up to the first NUL, as the toolkit's text fields are read.
-    return matcher_.Matches(std::string_view(Kamol::GetAtomResidue(atom).residueName.c_str()));
+    return matcher_.Matches(Kamol::CText(Kamol::GetAtomResidue(atom).residueName));
 }
 
 bool KaHasAtomNameAdvanced::operator()(const Kamol::KaAtomBase& atom) const {
