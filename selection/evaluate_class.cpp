@@ -14,6 +14,7 @@ namespace KaSel {
 using detail::AtomSpan;
 using detail::CText;
 using detail::FilterAtoms;
+using detail::PerText;
 
 // ---- component marks --------------------------------------------------------------
 
@@ -81,9 +82,7 @@ void EnsureComponentMarks(Kamol::KaMolBase& molecule) {
     if (molecule.HasData(taggedTag)) return;
     const KaSystem::KaTag componentTag = ComponentTag();
     const Kamol::KaAtomColumns& columns = molecule.Columns();
-    const std::vector<std::string>& names = columns.residueNames.Texts();
-    std::vector<int32_t> componentOfName(names.size());
-    for (size_t i = 0; i < names.size(); ++i) componentOfName[i] = ClassifyResidueName(names[i]);
+    const std::vector<int32_t> componentOfName = PerText<int32_t>(columns.residueNames.Texts(), ClassifyResidueName);
     const uint32_t* nameIds = columns.residueNameIds.data();
     if (!molecule.AtomDataWritten()) {
         Kamol::KaAtomIntColumn& column = molecule.AtomIntColumn(componentTag);
@@ -232,11 +231,9 @@ auto MarkHasNone(int mask) {
 // Backbone and side-chain tests compare the atom name exactly as stored.
 template <bool (*NameTest)(std::string_view)>
 struct ProteinAtomName {
-    explicit ProteinAtomName(const Kamol::KaMolBase& molecule) : nameIds(molecule.Columns().nameIds.data()) {
-        const std::vector<std::string>& names = molecule.Columns().atomNames.Texts();
-        accepted.resize(names.size());
-        for (size_t i = 0; i < names.size(); ++i) accepted[i] = NameTest(names[i]);
-    }
+    explicit ProteinAtomName(const Kamol::KaMolBase& molecule)
+        : nameIds(molecule.Columns().nameIds.data()),
+          accepted(PerText<char>(molecule.Columns().atomNames.Texts(), NameTest)) {}
     bool operator()(int32_t mark, uint32_t index) const {
         return (mark & ComponentProtein) != 0 && accepted[nameIds[index]];
     }
@@ -277,22 +274,17 @@ void OrganicPredicate::SelectFrom(const SelectionContext& context, AtomSpan atom
 // ---- residue name ----------------------------------------------------------------------
 
 namespace {
-bool IsCappingResidue(const Kamol::KaResidue& residue) {
-    std::string_view name = CText(residue.residueName);
-    return name == "ACE" || name == "NME";
-}
+bool IsCappingName(std::string_view name) { return name == "ACE" || name == "NME"; }
 }  // namespace
 
 bool CappingPredicate::Evaluate(const SelectionContext&, const Kamol::KaAtomBase& atom) const {
-    return IsCappingResidue(Kamol::GetAtomResidue(atom));
+    return IsCappingName(CText(Kamol::GetAtomResidue(atom).residueName));
 }
 
 void CappingPredicate::SelectFrom(const SelectionContext& context, AtomSpan atoms, std::vector<uint32_t>& accepted) const {
     if (atoms.empty()) return;
     const Kamol::KaAtomColumns& columns = context.GetMolecule().Columns();
-    const std::vector<std::string>& names = columns.residueNames.Texts();
-    std::vector<char> capping(names.size());
-    for (size_t i = 0; i < capping.size(); ++i) capping[i] = names[i] == "ACE" || names[i] == "NME";
+    const std::vector<char> capping = PerText<char>(columns.residueNames.Texts(), IsCappingName);
     const uint32_t* nameIds = columns.residueNameIds.data();
     FilterAtoms(atoms, accepted, [&](uint32_t index) { return capping[nameIds[index]] != 0; });
 }

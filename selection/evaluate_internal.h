@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -29,24 +30,30 @@ inline void FilterAtoms(AtomSpan atoms, std::vector<uint32_t>& accepted, Test&& 
     const size_t n = atoms.size();
     if (n == 0) return;
     accepted.reserve(accepted.size() + n);
-    const bool dense = atoms.back() == n - 1;
-    for (size_t start = 0; start < n; start += kBlock) {
-        const size_t end = std::min(n, start + kBlock);
-        size_t kept = 0;
-        if (dense) {
+    auto run = [&](auto indexAt) {
+        for (size_t start = 0; start < n; start += kBlock) {
+            const size_t end = std::min(n, start + kBlock);
+            size_t kept = 0;
             for (size_t i = start; i < end; ++i) {
-                block[kept] = uint32_t(i);
-                kept += test(uint32_t(i)) ? 1 : 0;
-            }
-        } else {
-            for (size_t i = start; i < end; ++i) {
-                const uint32_t index = atoms[i];
+                const uint32_t index = indexAt(i);
                 block[kept] = index;
                 kept += test(index) ? 1 : 0;
             }
+            accepted.insert(accepted.end(), block, block + kept);
         }
-        accepted.insert(accepted.end(), block, block + kept);
-    }
+    };
+    if (atoms.back() == n - 1)
+        run([](size_t i) { return uint32_t(i); });
+    else
+        run([&](size_t i) { return atoms[i]; });
+}
+
+// `f` of each distinct text of a name column, by text id.
+template <class T, class F>
+std::vector<T> PerText(const std::vector<std::string>& texts, F&& f) {
+    std::vector<T> table(texts.size());
+    for (size_t i = 0; i < texts.size(); ++i) table[i] = f(texts[i]);
+    return table;
 }
 
 using Kamol::CText;

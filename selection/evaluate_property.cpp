@@ -14,6 +14,7 @@ namespace KaSel {
 using detail::AtomSpan;
 using detail::CText;
 using detail::FilterAtoms;
+using detail::PerText;
 
 namespace {
 
@@ -75,9 +76,8 @@ bool Compare(T value, T low, T high, int32_t comparison) {
 template <class Read>
 std::vector<char> MatchTable(const std::vector<std::string>& texts, Read read, const std::string& pattern,
                              bool hasWildcard) {
-    std::vector<char> matches(texts.size());
-    for (size_t i = 0; i < texts.size(); ++i) matches[i] = MatchesPattern(pattern, hasWildcard, read(texts[i]));
-    return matches;
+    return PerText<char>(texts,
+                         [&](const std::string& text) { return MatchesPattern(pattern, hasWildcard, read(text)); });
 }
 
 // Batch form of a numeric comparison over one column; the comparison is
