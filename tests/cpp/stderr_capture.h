@@ -28,3 +28,10 @@ private:
     std::ostringstream buffer_;
     std::streambuf* saved_;
 };
+
+// The lines the handler prints for these warnings, in order.
+inline std::vector<std::string> WarningLines(const std::vector<std::string>& warnings) {
+    std::vector<std::string> lines;
+    for (const std::string& warning : warnings) lines.push_back("Warning: " + warning);
+    return lines;
+}

@@ -118,8 +118,7 @@ TEST_P(AsciiHeaderFault, FailsWithItsWarning) {
     KaScalarGrid grid;
     StderrCapture capture;
     EXPECT_FALSE(Read(fault.text, grid));
-    std::vector<std::string> expected;
-    for (const std::string& w : fault.warnings) expected.push_back("Warning: " + w);
+    std::vector<std::string> expected = WarningLines(fault.warnings);
     expected.push_back("Warning: Problem reading Ascii grid file");
     EXPECT_EQ(capture.Lines(), expected);
 }

@@ -117,8 +117,7 @@ TEST_P(PhimapBadFile, FailsWithItsWarnings) {
     KaScalarGrid grid;
     StderrCapture capture;
     EXPECT_FALSE(ReadPhimap(bad.bytes, grid));
-    std::vector<std::string> expected;
-    for (const std::string& w : bad.warnings) expected.push_back("Warning: " + w);
+    std::vector<std::string> expected = WarningLines(bad.warnings);
     expected.push_back("Warning: Problem reading Grasp grid file");
     EXPECT_EQ(capture.Lines(), expected);
 }
