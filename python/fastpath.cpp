@@ -8,12 +8,14 @@
 #include <cstring>
 #include <exception>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "molecule/molecule.h"
 #include "selection/select.h"
 #include "selection/selection.h"
+#include "selection/selector.h"
 
 namespace {
 
@@ -82,10 +84,11 @@ bool ParseArguments(PyObject* args, Kamol::KaMolBase** mol, std::string* text) {
     return true;
 }
 
-// Runs the selection, translating native exceptions like the main module.
-bool Evaluate(Kamol::KaMolBase& mol, const std::string& text, std::vector<unsigned int>* out) {
+// Runs `work`, translating native exceptions like the main module.
+template <class Work>
+bool Guarded(Work&& work) {
     try {
-        *out = KaSel::EvaluateSelection(mol, text);
+        work();
         return true;
     } catch (const KaSel::SelectionError& e) {
         PyErr_SetString(PyExc_ValueError, e.what());
@@ -95,6 +98,29 @@ bool Evaluate(Kamol::KaMolBase& mol, const std::string& text, std::vector<unsign
         PyErr_SetString(PyExc_RuntimeError, "Unknown C++ exception");
     }
     return false;
+}
+
+bool Evaluate(Kamol::KaMolBase& mol, const std::string& text, std::vector<unsigned int>* out) {
+    return Guarded([&] { *out = KaSel::EvaluateSelection(mol, text); });
+}
+
+// A str of native text; bytes that are not UTF-8 come back as the lone
+// surrogates they went in as, as everywhere in the binding.
+PyObject* Text(const std::string& text) {
+    return PyUnicode_DecodeUTF8(text.data(), static_cast<Py_ssize_t>(text.size()), "surrogateescape");
+}
+
+PyObject* StringList(const std::vector<std::string>& texts) {
+    PyObject* list = PyList_New(static_cast<Py_ssize_t>(texts.size()));
+    for (size_t i = 0; list && i < texts.size(); ++i) {
+        PyObject* item = Text(texts[i]);
+        if (!item) {
+            Py_DECREF(list);
+            return nullptr;
+        }
+        PyList_SetItem(list, static_cast<Py_ssize_t>(i), item);
+    }
+    return list;
 }
 
 constexpr const char* kIndicesCapsule = "kaselect._fastpath.indices";
@@ -135,10 +161,34 @@ PyObject* Mask(PyObject*, PyObject* args) {
     return result;
 }
 
+// residues(mol, text) -> list of residue selector strings in residue order.
+PyObject* Residues(PyObject*, PyObject* args) {
+    Kamol::KaMolBase* mol = nullptr;
+    std::string text;
+    std::vector<std::string> residues;
+    if (!ParseArguments(args, &mol, &text) ||
+        !Guarded([&] { residues = KaSel::ordered_selector_strings(*mol, text); }))
+        return nullptr;
+    return StringList(residues);
+}
+
+// repeated_residue(mol) -> the selector string of the first residue key met
+// again after other residues, or None.
+PyObject* RepeatedResidue(PyObject*, PyObject* arg) {
+    Kamol::KaMolBase* mol = MoleculeFromObject(arg);
+    std::optional<KaSel::Selector> repeated;
+    if (!mol || !Guarded([&] { repeated = KaSel::first_repeated_residue(*mol); })) return nullptr;
+    if (!repeated) Py_RETURN_NONE;
+    return Text(repeated->ToString());
+}
+
 PyMethodDef methods[] = {
     {"indices", Indices, METH_VARARGS,
      "Selected atom indices: (owner, address, count) of a uint32 buffer that lives as long as owner."},
     {"mask", Mask, METH_VARARGS, "Selection mask as a bytearray with one byte per atom index."},
+    {"residues", Residues, METH_VARARGS, "Residue selector strings of the selection, in residue order."},
+    {"repeated_residue", RepeatedResidue, METH_O,
+     "Selector string of the first residue key met again after other residues, or None."},
     {nullptr, nullptr, 0, nullptr},
 };
 

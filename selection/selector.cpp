@@ -6,6 +6,7 @@
 #include <memory>
 #include <utility>
 
+#include "selection/molecule_cache.h"
 #include "selection/select.h"
 #include "selection/selection.h"
 
@@ -157,11 +158,15 @@ SelectorSet mol_to_selector_set(const Kamol::KaMolBase& mol) {
 
 std::string get_selector_string(const Kamol::KaAtomBase& atom) { return Selector::FromAtom(atom).ToString(); }
 
-StringSet str_selector_set(const Kamol::KaMolBase& mol, const std::string& selection) {
+namespace {
+
+// Calls `visit(atom)` for each selected atom whose residue key or name differs
+// from the previous selected atom's.
+template <class Visit>
+void ForEachSelectedResidue(const Kamol::KaMolBase& mol, const std::string& selection, Visit&& visit) {
     // Evaluation only fills caches, including the residue-class marks it keeps
     // in the molecule's generic data; the molecule's atoms are not changed.
     std::vector<unsigned int> selected = EvaluateSelection(const_cast<Kamol::KaMolBase&>(mol), selection);
-    StringSet result;
     const Kamol::KaResidue* previous = nullptr;
     for (unsigned int index : selected) {
         const Kamol::KaAtomBase* atom = mol.GetAtom(index);
@@ -173,10 +178,46 @@ StringSet str_selector_set(const Kamol::KaMolBase& mol, const std::string& selec
             ResidueName(*previous) == ResidueName(residue)) {
             continue;
         }
-        result.insert(Selector::FromAtom(*atom).ToString());
+        visit(*atom);
         previous = &residue;
     }
+}
+
+}  // namespace
+
+StringSet str_selector_set(const Kamol::KaMolBase& mol, const std::string& selection) {
+    StringSet result;
+    ForEachSelectedResidue(mol, selection, [&](const Kamol::KaAtomBase& atom) {
+        result.insert(Selector::FromAtom(atom).ToString());
+    });
     return result;
+}
+
+std::vector<std::string> ordered_selector_strings(const Kamol::KaMolBase& mol, const std::string& selection) {
+    std::set<std::pair<Selector, std::string>> residues;
+    ForEachSelectedResidue(mol, selection, [&](const Kamol::KaAtomBase& atom) {
+        Selector selector = Selector::FromAtom(atom);
+        std::string text = selector.ToString();
+        residues.emplace(std::move(selector), std::move(text));
+    });
+    std::vector<std::string> result;
+    result.reserve(residues.size());
+    for (const auto& [selector, text] : residues) result.push_back(text);
+    return result;
+}
+
+std::optional<Selector> first_repeated_residue(const Kamol::KaMolBase& mol) {
+    const ResidueColumns& residues = ResidueColumnsOf(mol);
+    std::vector<char> seen(residues.residueCount, 0);
+    uint32_t previous = UINT32_MAX;
+    for (uint32_t index : mol.Columns().live) {
+        const uint32_t residue = residues.residueId[index];
+        if (residue == previous) continue;
+        if (seen[residue]) return Selector::FromAtom(*mol.GetAtom(index));
+        seen[residue] = 1;
+        previous = residue;
+    }
+    return std::nullopt;
 }
 
 }  // namespace KaSel

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -72,6 +73,17 @@ std::string get_selector_string(const Kamol::KaAtomBase& atom);
 // Text forms of the residues of the atoms the selection selects (empty text
 // selects every atom). Parse errors propagate as SelectionError.
 StringSet str_selector_set(const Kamol::KaMolBase& mol, const std::string& selection);
+
+// The same texts in residue order, as a residue list is read: by chain, then
+// residue number, then insert code (the order of selector sets); texts of one
+// residue key under different names follow in string order.
+std::vector<std::string> ordered_selector_strings(const Kamol::KaMolBase& mol, const std::string& selection);
+
+// The residue of the first atom, in storage order, whose residue key was met
+// before in a separate run of atoms (other residues in between); none when
+// each key forms one run. Such a key names several copies of a residue (an
+// assembly, a lattice, a solvent box), and byres and bychain take them all.
+std::optional<Selector> first_repeated_residue(const Kamol::KaMolBase& mol);
 
 // ---- atom predicates -------------------------------------------------------
 

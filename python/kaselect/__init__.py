@@ -6,3 +6,4 @@ is available here (``kaselect._kaselect`` is the extension itself).
 from .kaselect import *  # noqa: F401,F403
 from . import _kaselect  # noqa: F401
 from .arrays import select_indices, select_mask  # noqa: F401
+from .residues import first_repeated_residue, selected_residues  # noqa: F401

@@ -26,7 +26,8 @@ def _build_parser():
     shape.add_argument("--count", action="store_true", help="print only the number of selected atoms")
     shape.add_argument("--indices", action="store_true", help="print selected atom indices, one per line")
     shape.add_argument("--residues", action="store_true",
-                       help="print residue selectors (NAME:NUMBER:ICODE:CHAIN) of the selected atoms")
+                       help="print residue selectors (NAME:NUMBER:ICODE:CHAIN) of the selected atoms, "
+                            "by chain, residue number and insert code")
     shape.add_argument("--json", action="store_true", help="print one JSON object")
     parser.add_argument("-o", "--output", metavar="FILE", help="also write the selected atoms to FILE")
     return parser
@@ -83,6 +84,19 @@ def write_subset(mol, indices, path, kamol):
     kamol.WriteMolecule(path, subset)
 
 
+def warn_of_repeated_residues(mol, selection, kaselect, err):
+    """Warns when a grouping selection meets residue keys that stand for
+    several copies of a residue: byres and bychain then take every copy."""
+    grouping = (kaselect.PredicateType_BY_RES, kaselect.PredicateType_BY_CHAIN)
+    if not any(selection.ContainsPredicate(kind) for kind in grouping):
+        return
+    repeated = kaselect.first_repeated_residue(mol)
+    if repeated is not None:
+        err.write(f"kaselect: warning: residue {repeated} (chain, number, insert code) occurs again "
+                  "after other residues; byres and bychain take every residue and chain with the same "
+                  "key, in every copy (add an index range to stay inside one)\n")
+
+
 def main(argv=None):
     args = _build_parser().parse_args(argv)
     import kaselect
@@ -102,7 +116,8 @@ def main(argv=None):
 
     # Parse first: a bad selection is reported without reading the file.
     try:
-        canonical = kaselect.KaSelection.Parse(args.selection).ToCanonical()
+        selection = kaselect.KaSelection.Parse(args.selection)
+        canonical = selection.ToCanonical()
     except (ValueError, RuntimeError) as error:
         print(f"kaselect: {error}", file=sys.stderr)
         return EXIT_SELECTION
@@ -112,6 +127,7 @@ def main(argv=None):
         print(f"kaselect: cannot read {args.structure}: {error}", file=sys.stderr)
         return EXIT_IO
 
+    warn_of_repeated_residues(mol, selection, kaselect, sys.stderr)
     indices = kaselect.EvaluateSelection(mol, args.selection)
     out = sys.stdout
     if args.count:
@@ -119,9 +135,10 @@ def main(argv=None):
     elif args.indices:
         out.write("".join(f"{i}\n" for i in indices))
     elif args.residues:
-        out.write("".join(f"{s}\n" for s in kaselect.str_selector_set(mol, args.selection)))
+        out.write("".join(f"{s}\n" for s in kaselect.selected_residues(mol, args.selection)))
     elif args.json:
         json.dump({"selection": canonical, "count": len(indices),
+                   "residues": kaselect.selected_residues(mol, args.selection),
                    "atoms": [atom_row(mol, i, kamol) for i in indices]}, out)
         out.write("\n")
     else:

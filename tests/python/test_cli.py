@@ -44,10 +44,47 @@ def test_count_and_indices_agree_with_the_library(mol, selection):
     assert [int(v) for v in indices.stdout.split()] == list(expected)
 
 
-def test_residues_in_selector_order(mol):
-    result = run(COMPLEX, "protein and ligand around 4", "--residues")
+def residue_order(text):
+    key = kaselect.Selector.FromString(text)
+    return key.chain, key.residue_number, key.insert_code
+
+
+def test_residues_by_chain_then_number(mol):
+    selection = "protein and byres (ligand around 5)"
+    lines = run(COMPLEX, selection, "--residues").stdout.splitlines()
+    assert sorted(lines) == list(kaselect.str_selector_set(mol, selection))
+    assert [residue_order(t) for t in lines] == sorted(residue_order(t) for t in lines)
+    # Numbers compare as numbers: residue 8 of chain B comes before its 28.
+    assert lines.index("ARG:8: :B") < lines.index("ALA:28: :B") < lines.index("ILE:84: :B")
+    document = json.loads(run(COMPLEX, selection, "--json").stdout)
+    assert document["residues"] == lines
+
+
+@pytest.fixture(scope="module")
+def two_copies(tmp_path_factory):
+    """The complex written twice into one file: every residue key repeats."""
+    with open(COMPLEX) as source:
+        atoms = [line for line in source if line.startswith(("ATOM", "HETATM"))]
+    path = tmp_path_factory.mktemp("copies") / "two_copies.pdb"
+    path.write_text("".join(atoms * 2) + "END\n")
+    return str(path)
+
+
+@pytest.mark.parametrize("structure, selection, warned", [
+    ("two_copies", "byres (ligand around 3)", True),
+    ("two_copies", "bychain ligand", True),
+    ("two_copies", "ligand around 3", False),
+    ("complex", "byres (ligand around 3)", False),
+])
+def test_warns_once_when_grouping_meets_repeated_residues(two_copies, structure, selection, warned):
+    path = two_copies if structure == "two_copies" else COMPLEX
+    result = run(path, selection, "--count")
     assert result.returncode == 0
-    assert tuple(result.stdout.splitlines()) == kaselect.str_selector_set(mol, "protein and ligand around 4")
+    assert result.stderr.count("warning:") == (1 if warned else 0), result.stderr
+    if warned:
+        assert "PRO:1: :A" in result.stderr and "index range" in result.stderr
+    # The rule itself stands: the copies' matching residues are selected too.
+    assert int(result.stdout) == kaselect.CountSelection(kamol.ReadMolecule(path), selection)
 
 
 def test_json_document(mol):
