@@ -61,6 +61,9 @@ ROWS = [
     ("grouping", "byres (ligand around 5)"),
     ("composed", "(protein and not backbone and (ligand around 6)) or "
                  "(water and (ligand expand 4))"),
+    ("complement", "not protein"),
+    ("class and class", "protein and backbone"),
+    ("class and name", "backbone"),
 ]
 
 MDA_LIG = "(not protein and not water)"
@@ -75,6 +78,9 @@ PEER_TEXT = {
         f"byres (around 5 {MDA_LIG})",
         f"(protein and not backbone and around 6 {MDA_LIG}) or "
         f"(water and around 4 {MDA_LIG})",
+        "not protein",
+        "protein and backbone",
+        "backbone",
     ],
     "ProDy": [
         "name CA",
@@ -84,6 +90,9 @@ PEER_TEXT = {
         f"same residue as (exwithin 5 of {PRODY_LIG})",
         f"(protein and not backbone and exwithin 6 of {PRODY_LIG}) or "
         f"(water and within 4 of {PRODY_LIG})",
+        "not protein",
+        "protein and backbone",
+        "backbone",
     ],
     "PyMOL": [
         "name CA",
@@ -93,6 +102,9 @@ PEER_TEXT = {
         "byres (organic around 5)",
         "(polymer.protein and not backbone and (organic around 6)) or "
         "(solvent and (organic expand 4))",
+        "not polymer.protein",
+        "polymer.protein and backbone",
+        "backbone",
     ],
     "gemmi": [
         "Selection('/*/*/*/CA')",
@@ -101,6 +113,9 @@ PEER_TEXT = {
         "NeighborSearch over the protein atoms, others as queries",
         "residues of the spatial/small result",
         "set algebra over the helpers above",
+        "atoms of the residues that are not tabulated amino acids",
+        "N, CA, C, O of the amino-acid residues",
+        "N, CA, C, O of the amino-acid residues",
     ],
 }
 
@@ -489,6 +504,13 @@ class Gemmi(Engine):
             watoms = self._atoms_of(model, wat)
             near4 = self._within(model, lig, 4.0)
             return ("atoms", model, (side & near6) | (watoms & near4))
+        if i == 6:
+            return self._atoms_of(model, set(self._amino(model)) ^ {
+                (ci, ri) for ci, ch in enumerate(model) for ri in range(len(ch))})
+        if i in (7, 8):
+            bb = {"N", "CA", "C", "O"}
+            return {(ci, ri, ai) for ci, ri in self._amino(model)
+                    for ai, a in enumerate(model[ci][ri]) if a.name in bb}
         raise IndexError(i)
 
     def paths(self):

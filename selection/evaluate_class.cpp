@@ -139,7 +139,40 @@ const ComponentColumn& ComponentsOf(Kamol::KaMolBase& molecule) {
     return column;
 }
 
+bool IsBackboneName(std::string_view name) { return name == "N" || name == "CA" || name == "C" || name == "O"; }
+bool IsSidechainName(std::string_view name) { return !IsBackboneName(name) && name != "OXT"; }
+
+void BuildClassBits(const Kamol::KaMolBase& molecule, const int32_t* marks, std::vector<uint8_t>& bits) {
+    const Kamol::KaAtomColumns& columns = molecule.Columns();
+    const std::vector<uint8_t> nameBits = PerText<uint8_t>(columns.atomNames.Texts(), [](const std::string& name) {
+        return uint8_t((IsBackboneName(name) ? kBackboneBit : 0) | (IsSidechainName(name) ? kSidechainBit : 0));
+    });
+    const uint32_t* nameIds = columns.nameIds.data();
+    bits.assign(molecule.IndexLimit(), 0);
+    for (uint32_t index : columns.live) {
+        const int32_t mark = marks[index];
+        const uint8_t protein = (mark & ComponentProtein) ? kProteinBit | kBackboneBit | kSidechainBit : 0;
+        bits[index] = uint8_t(protein & (kProteinBit | nameBits[nameIds[index]])) |
+                      ((mark & ComponentLigand) ? kLigandBit : 0) | ((mark & ComponentWater) ? kWaterBit : 0) |
+                      ((mark & (ComponentWater | ComponentSolvent)) ? kSolventBit : 0);
+    }
+}
+
 }  // namespace
+
+const std::vector<uint8_t>* ClassBitsOf(Kamol::KaMolBase& molecule) {
+    EnsureComponentMarks(molecule);
+    const ComponentColumn& column = ComponentsOf(molecule);
+    if (column.anyOtherType) return nullptr;
+    MoleculeCache& cache = CacheOf(molecule);
+    if (cache.classBitsVersion != molecule.StructureVersion() ||
+        cache.classBitsDataVersion != molecule.AtomDataVersion()) {
+        BuildClassBits(molecule, column.marks, cache.classBits);
+        cache.classBitsVersion = molecule.StructureVersion();
+        cache.classBitsDataVersion = molecule.AtomDataVersion();
+    }
+    return &cache.classBits;
+}
 
 // ---- predicates on the component marks ----------------------------------------------
 
@@ -167,9 +200,6 @@ void FilterMarked(const SelectionContext& context, AtomSpan atoms, std::vector<u
         return column.otherType.Test(index) ? perAtom(*table[index]) : onMark(marks[index], index);
     });
 }
-
-bool IsBackboneName(std::string_view name) { return name == "N" || name == "CA" || name == "C" || name == "O"; }
-bool IsSidechainName(std::string_view name) { return !IsBackboneName(name) && name != "OXT"; }
 
 bool ProteinTest(const Kamol::KaAtomBase& atom) { return HasComponent(atom, ComponentProtein); }
 bool LigandTest(const Kamol::KaAtomBase& atom) { return HasComponent(atom, ComponentLigand); }
@@ -215,7 +245,7 @@ bool HasPolarNeighbour(const Kamol::KaAtomBase& atom) {
     }                                                                                                     \
     void Class::SelectFrom(const SelectionContext& context, AtomSpan atoms, std::vector<uint32_t>& accepted) \
         const {                                                                                           \
-        if (atoms.empty()) return;                                                                        \
+        if (atoms.empty() || detail::SelectClassCombination(context, *this, atoms, accepted)) return;     \
         FilterMarked(context, atoms, accepted, OnMark, Test);                                             \
     }
 

@@ -67,6 +67,12 @@ void AppendDifference(AtomSpan all, AtomSpan removed, std::vector<uint32_t>& out
 void AppendMasked(const SelectionContext& context, AtomSpan atoms, const AtomMask& mask, bool wanted,
                   std::vector<uint32_t>& accepted, AtomSpan excluded = {});
 
+// Answers `node` over `atoms` in one pass over the molecule's class bits when
+// it is a combination of mark-and-name class tests under and/or/not; false
+// (nothing appended) when it is not, or when those tests must go atom by atom.
+bool SelectClassCombination(const SelectionContext& context, const Predicate& node, AtomSpan atoms,
+                            std::vector<uint32_t>& accepted);
+
 // Whether `atoms` lists every live atom of the molecule (it is ascending and
 // holds live atoms only, so equal length means equal lists).
 inline bool CoversAllAtoms(const SelectionContext& context, AtomSpan atoms) {

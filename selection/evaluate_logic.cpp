@@ -79,6 +79,7 @@ bool AndPredicate::Evaluate(const SelectionContext& context, const Kamol::KaAtom
 }
 
 void AndPredicate::SelectFrom(const SelectionContext& context, AtomSpan atoms, std::vector<uint32_t>& accepted) const {
+    if (detail::SelectClassCombination(context, *this, atoms, accepted)) return;
     if (children.empty()) {
         accepted.insert(accepted.end(), atoms.begin(), atoms.end());
         return;
@@ -109,6 +110,7 @@ bool OrPredicate::Evaluate(const SelectionContext& context, const Kamol::KaAtomB
 
 void OrPredicate::SelectFrom(const SelectionContext& context, AtomSpan atoms, std::vector<uint32_t>& accepted) const {
     if (children.empty() || atoms.empty()) return;
+    if (detail::SelectClassCombination(context, *this, atoms, accepted)) return;
     if (children.size() == 1) {
         children.front()->SelectFrom(context, atoms, accepted);
         return;
@@ -141,6 +143,7 @@ bool NotPredicate::Evaluate(const SelectionContext& context, const Kamol::KaAtom
 
 void NotPredicate::SelectFrom(const SelectionContext& context, AtomSpan atoms, std::vector<uint32_t>& accepted) const {
     if (atoms.empty()) return;
+    if (detail::SelectClassCombination(context, *this, atoms, accepted)) return;
     std::vector<uint32_t> hits;
     inner->SelectFrom(context, atoms, hits);
     detail::AppendDifference(atoms, hits, accepted);

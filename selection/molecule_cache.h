@@ -43,6 +43,17 @@ struct ComponentColumn {
     bool anyOtherType = false;
 };
 
+// One bit per atom for each class test that reads only the component mark
+// and the atom name; a combination of these tests is one pass over a byte.
+enum ClassBit : uint8_t {
+    kProteinBit = 1,
+    kLigandBit = 2,
+    kWaterBit = 4,
+    kSolventBit = 8,
+    kBackboneBit = 16,
+    kSidechainBit = 32,
+};
+
 struct MoleculeCache : Kamol::KaDerivedData {
     // The KD-tree over the atoms, valid while the coordinates version is
     // `treeCoordsVersion` (that version also moves when atoms come or go).
@@ -66,6 +77,10 @@ struct MoleculeCache : Kamol::KaDerivedData {
     ComponentColumn components;
     uint64_t componentsVersion = 0;
     uint64_t componentsDataVersion = 0;
+    // ClassBit answers per atom index, valid for both versions noted.
+    std::vector<uint8_t> classBits;
+    uint64_t classBitsVersion = 0;
+    uint64_t classBitsDataVersion = 0;
 };
 
 // The molecule's cache, created empty on first use.

@@ -2,7 +2,9 @@
 // its residue name, stored once per molecule in the toolkit's generic data.
 #pragma once
 
+#include <cstdint>
 #include <string_view>
+#include <vector>
 
 namespace Kamol {
 class KaAtomBase;
@@ -34,6 +36,11 @@ int ClassifyResidueName(std::string_view name);
 // Marks every atom of the molecule with its component, unless the molecule
 // already carries the "KaSel_Tagged" mark (marks are never recomputed).
 void EnsureComponentMarks(Kamol::KaMolBase& molecule);
+
+// The ClassBit answers of every atom (molecule_cache.h), marking the molecule
+// first; null while some atom holds a mark of another type, whose mismatch
+// only the tests asked atom by atom report as often as they should.
+const std::vector<uint8_t>* ClassBitsOf(Kamol::KaMolBase& molecule);
 
 // Whether the atom carries a component mark sharing a bit with `mask`.
 bool HasComponent(const Kamol::KaAtomBase& atom, int mask);

@@ -89,6 +89,9 @@ const char* const kTexts[] = {
     "elem Xe around 5 and protein",
     "name C* and not (resn 478 or resn HOH)",
     "bychain (ligand around 4) and not protein",
+    "protein and backbone",
+    "not (water or ligand) and not sidechain",
+    "(solvent or ligand) and not water",
 };
 
 std::vector<TextCase> Cases() {
