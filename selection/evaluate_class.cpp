@@ -8,6 +8,7 @@
 #include "selection/evaluate_internal.h"
 #include "selection/molecule_cache.h"
 #include "selection/residue_class.h"
+#include "selection/text.h"
 
 namespace KaSel {
 
@@ -57,19 +58,11 @@ KaSystem::KaTag TaggedTag() {
     return tag;
 }
 
-std::string_view StripWhiteSpace(std::string_view text) {
-    constexpr std::string_view kWhite = " \t\n\v\f\r";
-    size_t last = text.find_last_not_of(kWhite);
-    if (last == std::string_view::npos) return {};
-    text = text.substr(0, last + 1);
-    return text.substr(text.find_first_not_of(kWhite));
-}
-
 }  // namespace
 
 int ClassifyResidueName(std::string_view name) {
     const auto& components = Tables().components;
-    auto it = components.find(StripWhiteSpace(name));
+    auto it = components.find(Trim(name, kCWhiteSpace, OnlyBlanks::Emptied));
     return it == components.end() ? ComponentLigand : it->second;
 }
 

@@ -8,6 +8,7 @@
 #include "molecule/residue.h"
 #include "selection/evaluate_internal.h"
 #include "selection/molecule_cache.h"
+#include "selection/text.h"
 
 namespace KaSel {
 
@@ -44,13 +45,9 @@ bool WildcardMatch(std::string_view pattern, std::string_view text) {
     return i == m;
 }
 
-// Spaces stripped from both ends; a text made only of spaces stays as it is.
-std::string_view TrimSpaces(std::string_view text) {
-    size_t first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos) return text;
-    size_t last = text.find_last_not_of(' ');
-    return text.substr(first, last - first + 1);
-}
+// Atom names are compared without surrounding spaces; a name made only of
+// spaces stays as it is.
+std::string_view TrimSpaces(std::string_view text) { return Trim(text, kSpaces, OnlyBlanks::Kept); }
 
 bool MatchesPattern(const std::string& pattern, bool hasWildcard, std::string_view text) {
     return hasWildcard ? WildcardMatch(pattern, text) : text == pattern;
@@ -59,17 +56,26 @@ bool MatchesPattern(const std::string& pattern, bool hasWildcard, std::string_vi
 std::string_view AtomName(const Kamol::KaAtomBase& atom) { return TrimSpaces(CText(atom.Name())); }
 
 
+// Calls `use(test)` with the comparison as a test of one value, chosen once:
+// per atom `use` applies it to the atom's value, in batch it runs the filter
+// over a whole column with the comparison already resolved. Unknown codes
+// accept nothing.
+template <class T, class Use>
+decltype(auto) WithComparison(int32_t comparison, T low, T high, Use&& use) {
+    switch (comparison) {
+        case Equal: return use([low](T v) { return v == low; });
+        case Less: return use([low](T v) { return v < low; });
+        case LessEqual: return use([low](T v) { return v <= low; });
+        case Greater: return use([low](T v) { return v > low; });
+        case GreaterEqual: return use([low](T v) { return v >= low; });
+        case Range: return use([low, high](T v) { return low <= v && v <= high; });
+        default: return use([](T) { return false; });
+    }
+}
+
 template <class T>
 bool Compare(T value, T low, T high, int32_t comparison) {
-    switch (comparison) {
-        case Equal: return value == low;
-        case Less: return value < low;
-        case LessEqual: return value <= low;
-        case Greater: return value > low;
-        case GreaterEqual: return value >= low;
-        case Range: return low <= value && value <= high;
-        default: return false;
-    }
+    return WithComparison(comparison, low, high, [value](auto test) { return test(value); });
 }
 
 // Which of the distinct texts of a column the pattern accepts, once per call.
@@ -80,21 +86,19 @@ std::vector<char> MatchTable(const std::vector<std::string>& texts, Read read, c
                          [&](const std::string& text) { return MatchesPattern(pattern, hasWildcard, read(text)); });
 }
 
-// Batch form of a numeric comparison over one column; the comparison is
-// resolved once per call, not per atom.
+// Batch form of a numeric comparison of the value `valueOf(index)`.
+template <class T, class ValueOf>
+void CompareEach(AtomSpan atoms, std::vector<uint32_t>& accepted, ValueOf valueOf, T low, T high,
+                 int32_t comparison) {
+    WithComparison(comparison, low, high, [&](auto test) {
+        FilterAtoms(atoms, accepted, [&](uint32_t index) { return test(valueOf(index)); });
+    });
+}
+
 template <class T>
 void CompareColumn(AtomSpan atoms, std::vector<uint32_t>& accepted, const std::vector<T>& column, T low, T high,
                    int32_t comparison) {
-    auto run = [&](auto test) { FilterAtoms(atoms, accepted, [&](uint32_t index) { return test(column[index]); }); };
-    switch (comparison) {
-        case Equal: return run([low](T v) { return v == low; });
-        case Less: return run([low](T v) { return v < low; });
-        case LessEqual: return run([low](T v) { return v <= low; });
-        case Greater: return run([low](T v) { return v > low; });
-        case GreaterEqual: return run([low](T v) { return v >= low; });
-        case Range: return run([low, high](T v) { return low <= v && v <= high; });
-        default: return;
-    }
+    CompareEach<T>(atoms, accepted, [&](uint32_t index) { return column[index]; }, low, high, comparison);
 }
 
 const Kamol::KaAtomColumns& AtomColumns(const SelectionContext& context) { return context.GetMolecule().Columns(); }
@@ -172,22 +176,8 @@ bool IndexPredicate::Evaluate(const SelectionContext&, const Kamol::KaAtomBase& 
     return Compare<uint32_t>(atom.GetIndex(), low, high, comparison);
 }
 
-// The atoms are ascending indices, so every comparison selects one run of them.
 void IndexPredicate::SelectFrom(const SelectionContext&, AtomSpan atoms, std::vector<uint32_t>& accepted) const {
-    auto lower = [&](uint32_t value) { return std::lower_bound(atoms.begin(), atoms.end(), value); };
-    auto upper = [&](uint32_t value) { return std::upper_bound(atoms.begin(), atoms.end(), value); };
-    auto append = [&](auto first, auto last) {
-        if (first < last) accepted.insert(accepted.end(), first, last);
-    };
-    switch (comparison) {
-        case Equal: return append(lower(low), upper(low));
-        case Less: return append(atoms.begin(), lower(low));
-        case LessEqual: return append(atoms.begin(), upper(low));
-        case Greater: return append(upper(low), atoms.end());
-        case GreaterEqual: return append(lower(low), atoms.end());
-        case Range: return low <= high ? append(lower(low), upper(high)) : void();
-        default: return;
-    }
+    CompareEach<uint32_t>(atoms, accepted, [](uint32_t index) { return index; }, low, high, comparison);
 }
 
 // ---- residue numbers, serials, fragments, B-factors -----------------------------

@@ -1,5 +1,7 @@
 #include "selection/molecule_cache.h"
 
+#include "selection/residue_key.h"
+
 #include <string>
 #include <unordered_map>
 
@@ -22,8 +24,7 @@ void BuildResidueColumns(const Kamol::KaMolBase& molecule, ResidueColumns& c) {
     for (size_t i = 0; i < n; ++i) {
         const char chain = keyOfChain[columns.chainIdIds[i]];
         c.chainKey[i] = chain;
-        const uint64_t key = (uint64_t(uint8_t(chain)) << 40) | (uint64_t(uint8_t(columns.insertCodes[i])) << 32) |
-                             uint32_t(columns.residueNumbers[i]);
+        const uint64_t key = ResidueKey(chain, columns.insertCodes[i], columns.residueNumbers[i]);
         if (key != previousKey) {
             auto [it, inserted] = residueIds.try_emplace(key, uint32_t(residueIds.size()));
             previousResidueId = it->second;

@@ -20,6 +20,7 @@
 #include "selection/grammar.h"
 #include "selection/predicate.h"
 #include "selection/selection.h"
+#include "selection/text.h"
 
 namespace KaSel {
 
@@ -99,12 +100,10 @@ void ApplyNot(ParseState& state) {
 
 // Digits only (the grammar guarantees it); values above INT32_MAX overflow.
 int32_t ToInteger(const char* begin, const char* end) {
-    int64_t value = 0;
-    for (const char* p = begin; p != end; ++p) {
-        value = value * 10 + (*p - '0');
-        if (value > std::numeric_limits<int32_t>::max()) throw std::out_of_range("stoi argument out of range");
-    }
-    return static_cast<int32_t>(value);
+    int32_t value = 0;
+    if (ReadLeadingInt(std::string_view(begin, size_t(end - begin)), value) != IntRead::Ok)
+        throw std::out_of_range("stoi argument out of range");
+    return value;
 }
 
 // Decimal text to float through the C library, independent of the process

@@ -7,55 +7,16 @@
 #include <utility>
 
 #include "selection/molecule_cache.h"
+#include "selection/residue_key.h"
 #include "selection/select.h"
 #include "selection/selection.h"
+#include "selection/text.h"
 
 namespace KaSel {
 
 namespace {
 
-constexpr std::string_view kFieldBlanks = " \t";
-constexpr std::string_view kPieceBlanks = " \t\r\n";
-
 bool IsListSeparator(char c) { return c == ',' || c == ';' || c == '&' || c == '\t' || c == '\n'; }
-
-// Strips blanks and tabs from both ends; a field made only of them stays as it is,
-// so that a blank insert code written by ToString reads back as a blank.
-std::string_view TrimField(std::string_view field) {
-    size_t first = field.find_first_not_of(kFieldBlanks);
-    if (first == std::string_view::npos) return field;
-    size_t last = field.find_last_not_of(kFieldBlanks);
-    return field.substr(first, last - first + 1);
-}
-
-std::string_view TrimPiece(std::string_view piece) {
-    size_t first = piece.find_first_not_of(kPieceBlanks);
-    if (first == std::string_view::npos) return {};
-    size_t last = piece.find_last_not_of(kPieceBlanks);
-    return piece.substr(first, last - first + 1);
-}
-
-bool IsCSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-
-// Reads a leading base-10 int the way std::stoi does (C-locale white space,
-// one optional sign, digits up to the first non-digit); false when no digit
-// is read or the value does not fit.
-bool ReadLeadingInt(std::string_view text, int& value) {
-    size_t at = 0;
-    while (at < text.size() && IsCSpace(text[at])) ++at;
-    bool negative = false;
-    if (at < text.size() && (text[at] == '+' || text[at] == '-')) negative = text[at++] == '-';
-    const int64_t limit = negative ? -int64_t(INT_MIN) : int64_t(INT_MAX);
-    int64_t magnitude = 0;
-    size_t digits = 0;
-    for (; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at, ++digits) {
-        magnitude = magnitude * 10 + (text[at] - '0');
-        if (magnitude > limit) return false;
-    }
-    if (digits == 0) return false;
-    value = static_cast<int>(negative ? -magnitude : magnitude);
-    return true;
-}
 
 // The one character of the chain id a selector keeps.
 char ChainChar(const Kamol::KaResidue& residue) { return Kamol::ChainKey(Kamol::CText(residue.chainId)); }
@@ -96,10 +57,12 @@ Selector Selector::FromString(const std::string& text) {
     if (count != fields.size()) {
         throw SelectionError("Invalid selector format: " + text + " (expected NAME:NUMBER:ICODE:CHAIN)");
     }
-    for (std::string_view& field : fields) field = TrimField(field);
+    // A field made only of blanks stays as it is, so that a blank insert code
+    // written by ToString reads back as a blank.
+    for (std::string_view& field : fields) field = Trim(field, kBlanksAndTabs, OnlyBlanks::Kept);
 
     int number = 0;
-    if (!ReadLeadingInt(fields[1], number)) {
+    if (ReadLeadingInt(fields[1], number) != IntRead::Ok) {
         throw SelectionError("Invalid residue number in selector: " + std::string(fields[1]));
     }
     return Selector(std::string(fields[0]), number, std::string(fields[3]), std::string(fields[2]));
@@ -130,7 +93,7 @@ SelectorSet parse_selector_set(const std::string& text) {
     while (!rest.empty()) {
         size_t end = 0;
         while (end < rest.size() && !IsListSeparator(rest[end])) ++end;
-        std::string_view piece = TrimPiece(rest.substr(0, end));
+        std::string_view piece = Trim(rest.substr(0, end), kLineBlanks, OnlyBlanks::Emptied);
         if (!piece.empty()) result.insert(Selector::FromString(std::string(piece)));
         while (end < rest.size() && IsListSeparator(rest[end])) ++end;
         rest.remove_prefix(end);
@@ -146,10 +109,7 @@ SelectorSet mol_to_selector_set(const Kamol::KaMolBase& mol) {
     const Kamol::KaResidue* previous = nullptr;
     for (AtomIter it(mol.GetAtoms()); it->IsValid(); it->Next()) {
         const Kamol::KaResidue& residue = Kamol::GetAtomResidue(it->Current());
-        if (previous && previous->residueNumber == residue.residueNumber &&
-            previous->insertCode == residue.insertCode && ChainChar(*previous) == ChainChar(residue)) {
-            continue;
-        }
+        if (previous && ResidueKeyOf(*previous) == ResidueKeyOf(residue)) continue;
         result.insert(Selector::FromAtom(it->Current()));
         previous = &residue;
     }
@@ -173,8 +133,7 @@ void ForEachSelectedResidue(const Kamol::KaMolBase& mol, const std::string& sele
         if (!atom) continue;
         const Kamol::KaResidue& residue = Kamol::GetAtomResidue(*atom);
         // Here the whole text is the key, so the name takes part in the comparison.
-        if (previous && previous->residueNumber == residue.residueNumber &&
-            previous->insertCode == residue.insertCode && ChainChar(*previous) == ChainChar(residue) &&
+        if (previous && ResidueKeyOf(*previous) == ResidueKeyOf(residue) &&
             ResidueName(*previous) == ResidueName(residue)) {
             continue;
         }

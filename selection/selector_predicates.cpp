@@ -1,7 +1,9 @@
 // The atom predicates built from residue keys and from residue and atom names.
 #include <algorithm>
 
+#include "selection/residue_key.h"
 #include "selection/selector.h"
+#include "selection/text.h"
 
 namespace KaSel {
 
@@ -11,17 +13,7 @@ namespace {
 // locale the process has set.
 char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
-bool IsNameBlank(char c) { return c == ' ' || c == '\t'; }
-
-std::string_view TrimNameBlanks(std::string_view text) {
-    while (!text.empty() && IsNameBlank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && IsNameBlank(text.back())) text.remove_suffix(1);
-    return text;
-}
-
-uint64_t PackKey(unsigned char chain, unsigned char insertCode, int number) {
-    return (uint64_t(chain) << 40) | (uint64_t(insertCode) << 32) | uint32_t(number);
-}
+std::string_view TrimNameBlanks(std::string_view text) { return Trim(text, kBlanksAndTabs, OnlyBlanks::Emptied); }
 
 }  // namespace
 
@@ -37,18 +29,13 @@ void KaResidueSelector::BuildKeys() {
     keys_.clear();
     for (const Selector& selector : selectors_) {
         if (selector.chain.size() != 1 || selector.insert_code.size() != 1) continue;
-        keys_.push_back(PackKey(static_cast<unsigned char>(selector.chain[0]),
-                                static_cast<unsigned char>(selector.insert_code[0]), selector.residue_number));
+        keys_.push_back(ResidueKey(selector.chain[0], selector.insert_code[0], selector.residue_number));
     }
     std::sort(keys_.begin(), keys_.end());
 }
 
 bool KaResidueSelector::operator()(const Kamol::KaAtomBase& atom) const {
-    const Kamol::KaResidue& residue = Kamol::GetAtomResidue(atom);
-    const char chain = Kamol::ChainKey(Kamol::CText(residue.chainId));
-    uint64_t key = PackKey(static_cast<unsigned char>(chain), static_cast<unsigned char>(residue.insertCode),
-                           residue.residueNumber);
-    return std::binary_search(keys_.begin(), keys_.end(), key);
+    return std::binary_search(keys_.begin(), keys_.end(), ResidueKeyOf(Kamol::GetAtomResidue(atom)));
 }
 
 // ---- name predicates -------------------------------------------------------
