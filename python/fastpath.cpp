@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "molecule/molecule.h"
+#include "selection_errors.h"
 #include "selection/select.h"
 #include "selection/selection.h"
 #include "selection/selector.h"
@@ -90,14 +91,10 @@ bool Guarded(Work&& work) {
     try {
         work();
         return true;
-    } catch (const KaSel::SelectionError& e) {
-        PyErr_SetString(PyExc_ValueError, e.what());
-    } catch (const std::exception& e) {
-        PyErr_SetString(PyExc_RuntimeError, e.what());
     } catch (...) {
-        PyErr_SetString(PyExc_RuntimeError, "Unknown C++ exception");
+        KaPy::SetErrorFromCurrentException();
+        return false;
     }
-    return false;
 }
 
 bool Evaluate(Kamol::KaMolBase& mol, const std::string& text, std::vector<unsigned int>* out) {

@@ -14,9 +14,7 @@
 
 %include "kaselect_errors.i"
 
-#define KASELECT_VERSION_MAJOR 1
-#define KASELECT_VERSION_MINOR 3
-#define KASELECT_VERSION_PATCH 2
+%include "selection/version.h"
 
 %include "kaselect_selection.i"
 %include "kaselect_molecule.i"

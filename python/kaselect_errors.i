@@ -1,14 +1,13 @@
-// Native exceptions become Python exceptions: selection faults ValueError,
-// other standard exceptions RuntimeError with their text, anything else
-// RuntimeError "Unknown C++ exception".
+// Native exceptions become Python exceptions (selection_errors.h).
+%{
+#include "selection_errors.h"
+%}
+
 %exception {
     try {
         $action
-    } catch (const KaSel::SelectionError& e) {
-        SWIG_exception_fail(SWIG_ValueError, e.what());
-    } catch (const std::exception& e) {
-        SWIG_exception_fail(SWIG_RuntimeError, e.what());
     } catch (...) {
-        SWIG_exception_fail(SWIG_RuntimeError, "Unknown C++ exception");
+        KaPy::SetErrorFromCurrentException();
+        SWIG_fail;
     }
 }

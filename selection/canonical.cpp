@@ -102,7 +102,6 @@ KASEL_FIXED_TEXT(SheetPredicate, "sheet")
 KASEL_FIXED_TEXT(TurnPredicate, "turn")
 KASEL_FIXED_TEXT(LoopPredicate, "loop")
 KASEL_FIXED_TEXT(TruePredicate, "all")
-KASEL_FIXED_TEXT(TruePredicateImpl, "all")
 KASEL_FIXED_TEXT(FalsePredicateImpl, "none")
 
 #undef KASEL_FIXED_TEXT

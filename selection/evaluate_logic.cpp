@@ -156,11 +156,6 @@ void TruePredicate::SelectFrom(const SelectionContext&, AtomSpan atoms, std::vec
     accepted.insert(accepted.end(), atoms.begin(), atoms.end());
 }
 
-bool TruePredicateImpl::Evaluate(const SelectionContext&, const Kamol::KaAtomBase&) const { return true; }
-void TruePredicateImpl::SelectFrom(const SelectionContext&, AtomSpan atoms, std::vector<uint32_t>& accepted) const {
-    accepted.insert(accepted.end(), atoms.begin(), atoms.end());
-}
-
 bool FalsePredicateImpl::Evaluate(const SelectionContext&, const Kamol::KaAtomBase&) const { return false; }
 void FalsePredicateImpl::SelectFrom(const SelectionContext&, AtomSpan, std::vector<uint32_t>&) const {}
 

@@ -83,6 +83,11 @@ struct MoleculeCache : Kamol::KaDerivedData {
     uint64_t classBitsDataVersion = 0;
 };
 
+// The ClassBit answers of every atom, marking the molecule first; null while
+// some atom holds a mark of another type, whose mismatch only the tests asked
+// atom by atom report as often as they should.
+const std::vector<uint8_t>* ClassBitsOf(Kamol::KaMolBase& molecule);
+
 // The molecule's cache, created empty on first use.
 MoleculeCache& CacheOf(const Kamol::KaMolBase& molecule);
 

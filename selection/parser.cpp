@@ -33,7 +33,6 @@ namespace gr = grammar;
 struct GroupFrame {
     int32_t andCount = 0;
     int32_t orCount = 0;
-    int32_t xorCount = 0;
     int32_t notCount = 0;
 };
 
@@ -124,12 +123,8 @@ struct Action : pg::nothing<Rule> {};
 
 // Operators and groups.
 
-// "xor" is counted but builds no node: of the xor operands only the last
-// stays on top of the operand stack.
-template <>
-struct Action<gr::xor_keyword> {
-    static void apply0(ParseState& state) { ++state.Frame().xorCount; }
-};
+// "xor" has no action: it builds no node, so of the xor operands only the
+// last stays on top of the operand stack.
 template <>
 struct Action<gr::or_keyword> {
     static void apply0(ParseState& state) { ++state.Frame().orCount; }

@@ -65,7 +65,6 @@ KASEL_TYPE(SheetPredicate, SHEET)
 KASEL_TYPE(TurnPredicate, TURN)
 KASEL_TYPE(LoopPredicate, LOOP)
 KASEL_TYPE(TruePredicate, ALL_MATCH)
-KASEL_TYPE(TruePredicateImpl, ALL_MATCH)
 KASEL_TYPE(FalsePredicateImpl, NO_MATCH)
 
 #undef KASEL_TYPE

@@ -81,151 +81,455 @@ public:
                             std::vector<uint32_t>& accepted) const;
 };
 
-#define KASEL_PREDICATE_OPERATIONS                                                                   \
-    bool Evaluate(const SelectionContext& context, const Kamol::KaAtomBase& atom) const override;  \
-    std::string ToString() const override;                                                         \
-    PredicateType GetType() const override;                                                        \
-    void SelectFrom(const SelectionContext& context, std::span<const uint32_t> atoms,              \
-                    std::vector<uint32_t>& accepted) const override;
+// Every node class below overrides Evaluate, ToString, GetType and SelectFrom;
+// the intermediate bases only hold the operands and values a kind stores.
 
 // ---- combinators -----------------------------------------------------------
 
-class AndPredicate : public Predicate {
+class CombinationPredicate : public Predicate {
 public:
-    explicit AndPredicate(PredicateList children) : children(std::move(children)) {}
-    KASEL_PREDICATE_OPERATIONS
+    explicit CombinationPredicate(PredicateList children) : children(std::move(children)) {}
     PredicateList GetChildren() const override { return children; }
     const PredicateList children;
 };
 
-class OrPredicate : public Predicate {
+// True when every operand is, asked in order; true for none.
+class AndPredicate : public CombinationPredicate {
 public:
-    explicit OrPredicate(PredicateList children) : children(std::move(children)) {}
-    KASEL_PREDICATE_OPERATIONS
-    PredicateList GetChildren() const override { return children; }
-    const PredicateList children;
+    explicit AndPredicate(PredicateList children) : CombinationPredicate(std::move(children)) {}
+    bool Evaluate(const SelectionContext& context, const Kamol::KaAtomBase& atom) const override;
+    std::string ToString() const override;
+    PredicateType GetType() const override;
+    void SelectFrom(const SelectionContext& context, std::span<const uint32_t> atoms,
+                    std::vector<uint32_t>& accepted) const override;
 };
 
-#define KASEL_UNARY_PREDICATE(Class)                                       \
-    class Class : public Predicate {                                       \
-    public:                                                                \
-        explicit Class(PredicatePtr inner) : inner(std::move(inner)) {}    \
-        KASEL_PREDICATE_OPERATIONS                                         \
-        PredicateList GetChildren() const override { return {inner}; }    \
-        const PredicatePtr inner;                                          \
-    };
+// True when some operand is, asked in order; false for none.
+class OrPredicate : public CombinationPredicate {
+public:
+    explicit OrPredicate(PredicateList children) : CombinationPredicate(std::move(children)) {}
+    bool Evaluate(const SelectionContext& context, const Kamol::KaAtomBase& atom) const override;
+    std::string ToString() const override;
+    PredicateType GetType() const override;
+    void SelectFrom(const SelectionContext& context, std::span<const uint32_t> atoms,
+                    std::vector<uint32_t>& accepted) const override;
+};
 
-KASEL_UNARY_PREDICATE(NotPredicate)
-KASEL_UNARY_PREDICATE(ByResPredicate)
-KASEL_UNARY_PREDICATE(ByChainPredicate)
+class UnaryPredicate : public Predicate {
+public:
+    explicit UnaryPredicate(PredicatePtr inner) : inner(std::move(inner)) {}
+    PredicateList GetChildren() const override { return {inner}; }
+    const PredicatePtr inner;
+};
 
-#define KASEL_DISTANCE_PREDICATE(Class)                                                      \
-    class Class : public Predicate {                                                         \
-    public:                                                                                  \
-        Class(float distance, PredicatePtr inner) : distance(distance), inner(std::move(inner)) {} \
-        KASEL_PREDICATE_OPERATIONS                                                           \
-        PredicateList GetChildren() const override { return {inner}; }                      \
-        const float distance;                                                                \
-        const PredicatePtr inner;                                                            \
-    };
+class NotPredicate : public UnaryPredicate {
+public:
+    using UnaryPredicate::UnaryPredicate;
+    bool Evaluate(const SelectionContext& context, const Kamol::KaAtomBase& atom) const override;
+    std::string ToString() const override;
+    PredicateType GetType() const override;
+    void SelectFrom(const SelectionContext& context, std::span<const uint32_t> atoms,
+                    std::vector<uint32_t>& accepted) const override;
+};
 
-KASEL_DISTANCE_PREDICATE(AroundPredicate)
-KASEL_DISTANCE_PREDICATE(ExpandPredicate)
-KASEL_DISTANCE_PREDICATE(BeyondPredicate)
+// Every atom of every residue holding an atom of `inner`.
+class ByResPredicate : public UnaryPredicate {
+public:
+    using UnaryPredicate::UnaryPredicate;
+    bool Evaluate(const SelectionContext& context, const Kamol::KaAtomBase& atom) const override;
+    std::string ToString() const override;
+    PredicateType GetType() const override;
+    void SelectFrom(const SelectionContext& context, std::span<const uint32_t> atoms,
+                    std::vector<uint32_t>& accepted) const override;
+};
+
+// Every atom of every chain holding an atom of `inner`.
+class ByChainPredicate : public UnaryPredicate {
+public:
+    using UnaryPredicate::UnaryPredicate;
+    bool Evaluate(const SelectionContext& context, const Kamol::KaAtomBase& atom) const override;
+    std::string ToString() const override;
+    PredicateType GetType() const override;
+    void SelectFrom(const SelectionContext& context, std::span<const uint32_t> atoms,
+                    std::vector<uint32_t>& accepted) const override;
+};
+
+// Atoms strictly within `distance` of an atom of `inner` (its magnitude counts).
+class DistancePredicate : public Predicate {
+public:
+    DistancePredicate(float distance, PredicatePtr inner) : distance(distance), inner(std::move(inner)) {}
+    PredicateList GetChildren() const override { return {inner}; }
+    const float distance;
+    const PredicatePtr inner;
+};
+
+// Within the distance, the inner atoms themselves excluded.
+class AroundPredicate : public DistancePredicate {
+public:
+    using DistancePredicate::DistancePredicate;
+    bool Evaluate(const SelectionContext& context, const Kamol::KaAtomBase& atom) const override;
+    std::string ToString() const override;
+    PredicateType GetType() const override;
+    void SelectFrom(const SelectionContext& context, std::span<const uint32_t> atoms,
+                    std::vector<uint32_t>& accepted) const override;
+};
+
+// Within the distance, the inner atoms included.
+class ExpandPredicate : public DistancePredicate {
+public:
+    using DistancePredicate::DistancePredicate;
+    bool Evaluate(const SelectionContext& context, const Kamol::KaAtomBase& atom) const override;
+    std::string ToString() const override;
+    PredicateType GetType() const override;
+    void SelectFrom(const SelectionContext& context, std::span<const uint32_t> atoms,
+                    std::vector<uint32_t>& accepted) const override;
+};
+
+// Not within the distance of any inner atom.
+class BeyondPredicate : public DistancePredicate {
+public:
+    using DistancePredicate::DistancePredicate;
+    bool Evaluate(const SelectionContext& context, const Kamol::KaAtomBase& atom) const override;
+    std::string ToString() const override;
+    PredicateType GetType() const override;
+    void SelectFrom(const SelectionContext& context, std::span<const uint32_t> atoms,
+                    std::vector<uint32_t>& accepted) const override;
+};
 
 // ---- text predicates -------------------------------------------------------
 
-#define KASEL_PATTERN_PREDICATE(Class)                                                       \
-    class Class : public Predicate {                                                         \
-    public:                                                                                  \
-        explicit Class(std::string pattern)                                                  \
-            : pattern(std::move(pattern)),                                                   \
-              hasWildcard(this->pattern.find_first_of("*?") != std::string::npos) {}         \
-        KASEL_PREDICATE_OPERATIONS                                                           \
-        const std::string pattern;                                                           \
-        const bool hasWildcard;                                                              \
-    };
+// A name pattern: "*" matches any run of bytes, "?" one byte.
+class PatternPredicate : public Predicate {
+public:
+    explicit PatternPredicate(std::string pattern)
+        : pattern(std::move(pattern)), hasWildcard(this->pattern.find_first_of("*?") != std::string::npos) {}
+    const std::string pattern;
+    const bool hasWildcard;
+};
 
-KASEL_PATTERN_PREDICATE(NamePredicate)
-KASEL_PATTERN_PREDICATE(ResnPredicate)
+// The atom name, spaces around it trimmed.
+class NamePredicate : public PatternPredicate {
+public:
+    using PatternPredicate::PatternPredicate;
+    bool Evaluate(const SelectionContext& context, const Kamol::KaAtomBase& atom) const override;
+    std::string ToString() const override;
+    PredicateType GetType() const override;
+    void SelectFrom(const SelectionContext& context, std::span<const uint32_t> atoms,
+                    std::vector<uint32_t>& accepted) const override;
+};
 
-#define KASEL_VALUE_PREDICATE(Class)                                   \
-    class Class : public Predicate {                                   \
-    public:                                                            \
-        explicit Class(std::string value) : value(std::move(value)) {} \
-        KASEL_PREDICATE_OPERATIONS                                     \
-        const std::string value;                                       \
-    };
+// The residue name as stored.
+class ResnPredicate : public PatternPredicate {
+public:
+    using PatternPredicate::PatternPredicate;
+    bool Evaluate(const SelectionContext& context, const Kamol::KaAtomBase& atom) const override;
+    std::string ToString() const override;
+    PredicateType GetType() const override;
+    void SelectFrom(const SelectionContext& context, std::span<const uint32_t> atoms,
+                    std::vector<uint32_t>& accepted) const override;
+};
 
-KASEL_VALUE_PREDICATE(ChainPredicate)
-KASEL_VALUE_PREDICATE(AltPredicate)
+// One character compared with one field; a value of another length matches nothing.
+class ValuePredicate : public Predicate {
+public:
+    explicit ValuePredicate(std::string value) : value(std::move(value)) {}
+    const std::string value;
+};
+
+// The first character of the chain id (a blank when empty).
+class ChainPredicate : public ValuePredicate {
+public:
+    using ValuePredicate::ValuePredicate;
+    bool Evaluate(const SelectionContext& context, const Kamol::KaAtomBase& atom) const override;
+    std::string ToString() const override;
+    PredicateType GetType() const override;
+    void SelectFrom(const SelectionContext& context, std::span<const uint32_t> atoms,
+                    std::vector<uint32_t>& accepted) const override;
+};
+
+// The alternate location.
+class AltPredicate : public ValuePredicate {
+public:
+    using ValuePredicate::ValuePredicate;
+    bool Evaluate(const SelectionContext& context, const Kamol::KaAtomBase& atom) const override;
+    std::string ToString() const override;
+    PredicateType GetType() const override;
+    void SelectFrom(const SelectionContext& context, std::span<const uint32_t> atoms,
+                    std::vector<uint32_t>& accepted) const override;
+};
 
 class ElemPredicate : public Predicate {
 public:
     // atomicNumber from the element lookup of the text as given; symbol with
     // its first byte upper-cased and the rest lower-cased.
     explicit ElemPredicate(const std::string& text);
-    KASEL_PREDICATE_OPERATIONS
+    bool Evaluate(const SelectionContext& context, const Kamol::KaAtomBase& atom) const override;
+    std::string ToString() const override;
+    PredicateType GetType() const override;
+    void SelectFrom(const SelectionContext& context, std::span<const uint32_t> atoms,
+                    std::vector<uint32_t>& accepted) const override;
     const uint32_t atomicNumber;
     const std::string symbol;
 };
 
 // ---- numeric predicates ----------------------------------------------------
 
-// The (value, comparison) constructor takes the enumeration so that it stays
+// A value compared with `low` (or, for Range, with low..high inclusive). The
+// (value, comparison) constructor takes the enumeration so that it stays
 // distinct from (low, high) when T is itself a 32-bit signed integer.
-#define KASEL_NUMERIC_PREDICATE(Class, T)                                                      \
-    class Class : public Predicate {                                                           \
-    public:                                                                                    \
-        Class(T low, T high) : low(low), high(high), comparison(Range) {}                      \
-        Class(T value, Comparison comparison) : low(value), high(0), comparison(comparison) {} \
-        KASEL_PREDICATE_OPERATIONS                                                             \
-        const T low;                                                                           \
-        const T high;                                                                          \
-        const int32_t comparison;                                                              \
-    };
+template <class T>
+class NumericPredicate : public Predicate {
+public:
+    NumericPredicate(T low, T high) : low(low), high(high), comparison(Range) {}
+    NumericPredicate(T value, Comparison comparison) : low(value), high(0), comparison(comparison) {}
+    const T low;
+    const T high;
+    const int32_t comparison;
+};
 
-KASEL_NUMERIC_PREDICATE(ResiPredicate, int32_t)
-KASEL_NUMERIC_PREDICATE(IdPredicate, int32_t)
-KASEL_NUMERIC_PREDICATE(IndexPredicate, uint32_t)
-KASEL_NUMERIC_PREDICATE(FragmentPredicate, uint32_t)
-KASEL_NUMERIC_PREDICATE(BFactorPredicate, float)
+// The residue number.
+class ResiPredicate : public NumericPredicate<int32_t> {
+public:
+    using NumericPredicate::NumericPredicate;
+    bool Evaluate(const SelectionContext& context, const Kamol::KaAtomBase& atom) const override;
+    std::string ToString() const override;
+    PredicateType GetType() const override;
+    void SelectFrom(const SelectionContext& context, std::span<const uint32_t> atoms,
+                    std::vector<uint32_t>& accepted) const override;
+};
+
+// The serial number from the file.
+class IdPredicate : public NumericPredicate<int32_t> {
+public:
+    using NumericPredicate::NumericPredicate;
+    bool Evaluate(const SelectionContext& context, const Kamol::KaAtomBase& atom) const override;
+    std::string ToString() const override;
+    PredicateType GetType() const override;
+    void SelectFrom(const SelectionContext& context, std::span<const uint32_t> atoms,
+                    std::vector<uint32_t>& accepted) const override;
+};
+
+// The atom index.
+class IndexPredicate : public NumericPredicate<uint32_t> {
+public:
+    using NumericPredicate::NumericPredicate;
+    bool Evaluate(const SelectionContext& context, const Kamol::KaAtomBase& atom) const override;
+    std::string ToString() const override;
+    PredicateType GetType() const override;
+    void SelectFrom(const SelectionContext& context, std::span<const uint32_t> atoms,
+                    std::vector<uint32_t>& accepted) const override;
+};
+
+// The fragment number.
+class FragmentPredicate : public NumericPredicate<uint32_t> {
+public:
+    using NumericPredicate::NumericPredicate;
+    bool Evaluate(const SelectionContext& context, const Kamol::KaAtomBase& atom) const override;
+    std::string ToString() const override;
+    PredicateType GetType() const override;
+    void SelectFrom(const SelectionContext& context, std::span<const uint32_t> atoms,
+                    std::vector<uint32_t>& accepted) const override;
+};
+
+// The B-factor.
+class BFactorPredicate : public NumericPredicate<float> {
+public:
+    using NumericPredicate::NumericPredicate;
+    bool Evaluate(const SelectionContext& context, const Kamol::KaAtomBase& atom) const override;
+    std::string ToString() const override;
+    PredicateType GetType() const override;
+    void SelectFrom(const SelectionContext& context, std::span<const uint32_t> atoms,
+                    std::vector<uint32_t>& accepted) const override;
+};
 
 // ---- classes, structure and constants ---------------------------------------
 
-#define KASEL_LEAF_PREDICATE(Class) \
-    class Class : public Predicate { \
-    public:                          \
-        KASEL_PREDICATE_OPERATIONS   \
-    };
+// Residues named as amino acids (component marks).
+class ProteinPredicate : public Predicate {
+public:
+    bool Evaluate(const SelectionContext& context, const Kamol::KaAtomBase& atom) const override;
+    std::string ToString() const override;
+    PredicateType GetType() const override;
+    void SelectFrom(const SelectionContext& context, std::span<const uint32_t> atoms,
+                    std::vector<uint32_t>& accepted) const override;
+};
 
-KASEL_LEAF_PREDICATE(ProteinPredicate)
-KASEL_LEAF_PREDICATE(LigandPredicate)
-KASEL_LEAF_PREDICATE(WaterPredicate)
-KASEL_LEAF_PREDICATE(SolventPredicate)
-KASEL_LEAF_PREDICATE(OrganicPredicate)
-KASEL_LEAF_PREDICATE(BackbonePredicate)
-KASEL_LEAF_PREDICATE(SidechainPredicate)
-KASEL_LEAF_PREDICATE(MetalPredicate)
-KASEL_LEAF_PREDICATE(CappingPredicate)
-KASEL_LEAF_PREDICATE(HeavyPredicate)
-KASEL_LEAF_PREDICATE(HydrogenPredicate)
-KASEL_LEAF_PREDICATE(PolarHydrogenPredicate)
-KASEL_LEAF_PREDICATE(NonpolarHydrogenPredicate)
-KASEL_LEAF_PREDICATE(HelixPredicate)
-KASEL_LEAF_PREDICATE(SheetPredicate)
-KASEL_LEAF_PREDICATE(TurnPredicate)
-KASEL_LEAF_PREDICATE(LoopPredicate)
-KASEL_LEAF_PREDICATE(TruePredicate)      // made by KaSelection itself
-KASEL_LEAF_PREDICATE(TruePredicateImpl)  // made by the parser
-KASEL_LEAF_PREDICATE(FalsePredicateImpl)
+// Residues in none of the name tables.
+class LigandPredicate : public Predicate {
+public:
+    bool Evaluate(const SelectionContext& context, const Kamol::KaAtomBase& atom) const override;
+    std::string ToString() const override;
+    PredicateType GetType() const override;
+    void SelectFrom(const SelectionContext& context, std::span<const uint32_t> atoms,
+                    std::vector<uint32_t>& accepted) const override;
+};
 
-#undef KASEL_LEAF_PREDICATE
-#undef KASEL_NUMERIC_PREDICATE
-#undef KASEL_VALUE_PREDICATE
-#undef KASEL_PATTERN_PREDICATE
-#undef KASEL_DISTANCE_PREDICATE
-#undef KASEL_UNARY_PREDICATE
+class WaterPredicate : public Predicate {
+public:
+    bool Evaluate(const SelectionContext& context, const Kamol::KaAtomBase& atom) const override;
+    std::string ToString() const override;
+    PredicateType GetType() const override;
+    void SelectFrom(const SelectionContext& context, std::span<const uint32_t> atoms,
+                    std::vector<uint32_t>& accepted) const override;
+};
+
+// Water and solvent residues.
+class SolventPredicate : public Predicate {
+public:
+    bool Evaluate(const SelectionContext& context, const Kamol::KaAtomBase& atom) const override;
+    std::string ToString() const override;
+    PredicateType GetType() const override;
+    void SelectFrom(const SelectionContext& context, std::span<const uint32_t> atoms,
+                    std::vector<uint32_t>& accepted) const override;
+};
+
+// Carbon or bonded to carbon, outside protein and nucleic acids.
+class OrganicPredicate : public Predicate {
+public:
+    bool Evaluate(const SelectionContext& context, const Kamol::KaAtomBase& atom) const override;
+    std::string ToString() const override;
+    PredicateType GetType() const override;
+    void SelectFrom(const SelectionContext& context, std::span<const uint32_t> atoms,
+                    std::vector<uint32_t>& accepted) const override;
+};
+
+// N, CA, C, O of protein residues.
+class BackbonePredicate : public Predicate {
+public:
+    bool Evaluate(const SelectionContext& context, const Kamol::KaAtomBase& atom) const override;
+    std::string ToString() const override;
+    PredicateType GetType() const override;
+    void SelectFrom(const SelectionContext& context, std::span<const uint32_t> atoms,
+                    std::vector<uint32_t>& accepted) const override;
+};
+
+// Protein atoms other than N, CA, C, O and OXT (kind BACKBONE: side chains have no kind of their own).
+class SidechainPredicate : public Predicate {
+public:
+    bool Evaluate(const SelectionContext& context, const Kamol::KaAtomBase& atom) const override;
+    std::string ToString() const override;
+    PredicateType GetType() const override;
+    void SelectFrom(const SelectionContext& context, std::span<const uint32_t> atoms,
+                    std::vector<uint32_t>& accepted) const override;
+};
+
+class MetalPredicate : public Predicate {
+public:
+    bool Evaluate(const SelectionContext& context, const Kamol::KaAtomBase& atom) const override;
+    std::string ToString() const override;
+    PredicateType GetType() const override;
+    void SelectFrom(const SelectionContext& context, std::span<const uint32_t> atoms,
+                    std::vector<uint32_t>& accepted) const override;
+};
+
+// Residues ACE and NME.
+class CappingPredicate : public Predicate {
+public:
+    bool Evaluate(const SelectionContext& context, const Kamol::KaAtomBase& atom) const override;
+    std::string ToString() const override;
+    PredicateType GetType() const override;
+    void SelectFrom(const SelectionContext& context, std::span<const uint32_t> atoms,
+                    std::vector<uint32_t>& accepted) const override;
+};
+
+// Atomic number above 1.
+class HeavyPredicate : public Predicate {
+public:
+    bool Evaluate(const SelectionContext& context, const Kamol::KaAtomBase& atom) const override;
+    std::string ToString() const override;
+    PredicateType GetType() const override;
+    void SelectFrom(const SelectionContext& context, std::span<const uint32_t> atoms,
+                    std::vector<uint32_t>& accepted) const override;
+};
+
+class HydrogenPredicate : public Predicate {
+public:
+    bool Evaluate(const SelectionContext& context, const Kamol::KaAtomBase& atom) const override;
+    std::string ToString() const override;
+    PredicateType GetType() const override;
+    void SelectFrom(const SelectionContext& context, std::span<const uint32_t> atoms,
+                    std::vector<uint32_t>& accepted) const override;
+};
+
+// Hydrogens bonded to N, O or S.
+class PolarHydrogenPredicate : public Predicate {
+public:
+    bool Evaluate(const SelectionContext& context, const Kamol::KaAtomBase& atom) const override;
+    std::string ToString() const override;
+    PredicateType GetType() const override;
+    void SelectFrom(const SelectionContext& context, std::span<const uint32_t> atoms,
+                    std::vector<uint32_t>& accepted) const override;
+};
+
+class NonpolarHydrogenPredicate : public Predicate {
+public:
+    bool Evaluate(const SelectionContext& context, const Kamol::KaAtomBase& atom) const override;
+    std::string ToString() const override;
+    PredicateType GetType() const override;
+    void SelectFrom(const SelectionContext& context, std::span<const uint32_t> atoms,
+                    std::vector<uint32_t>& accepted) const override;
+};
+
+// Secondary-structure flags of the residue record.
+class HelixPredicate : public Predicate {
+public:
+    bool Evaluate(const SelectionContext& context, const Kamol::KaAtomBase& atom) const override;
+    std::string ToString() const override;
+    PredicateType GetType() const override;
+    void SelectFrom(const SelectionContext& context, std::span<const uint32_t> atoms,
+                    std::vector<uint32_t>& accepted) const override;
+};
+
+class SheetPredicate : public Predicate {
+public:
+    bool Evaluate(const SelectionContext& context, const Kamol::KaAtomBase& atom) const override;
+    std::string ToString() const override;
+    PredicateType GetType() const override;
+    void SelectFrom(const SelectionContext& context, std::span<const uint32_t> atoms,
+                    std::vector<uint32_t>& accepted) const override;
+};
+
+class TurnPredicate : public Predicate {
+public:
+    bool Evaluate(const SelectionContext& context, const Kamol::KaAtomBase& atom) const override;
+    std::string ToString() const override;
+    PredicateType GetType() const override;
+    void SelectFrom(const SelectionContext& context, std::span<const uint32_t> atoms,
+                    std::vector<uint32_t>& accepted) const override;
+};
+
+// None of helix, sheet and turn.
+class LoopPredicate : public Predicate {
+public:
+    bool Evaluate(const SelectionContext& context, const Kamol::KaAtomBase& atom) const override;
+    std::string ToString() const override;
+    PredicateType GetType() const override;
+    void SelectFrom(const SelectionContext& context, std::span<const uint32_t> atoms,
+                    std::vector<uint32_t>& accepted) const override;
+};
+
+// Selects every atom (text "all"); made by KaSelection itself and, as TruePredicateImpl, by the parser.
+class TruePredicate : public Predicate {
+public:
+    bool Evaluate(const SelectionContext& context, const Kamol::KaAtomBase& atom) const override;
+    std::string ToString() const override;
+    PredicateType GetType() const override;
+    void SelectFrom(const SelectionContext& context, std::span<const uint32_t> atoms,
+                    std::vector<uint32_t>& accepted) const override;
+};
+
+// Selects nothing (text "none").
+class FalsePredicateImpl : public Predicate {
+public:
+    bool Evaluate(const SelectionContext& context, const Kamol::KaAtomBase& atom) const override;
+    std::string ToString() const override;
+    PredicateType GetType() const override;
+    void SelectFrom(const SelectionContext& context, std::span<const uint32_t> atoms,
+                    std::vector<uint32_t>& accepted) const override;
+};
+
+// The parser's name for the node that selects every atom: one class, two names.
+using TruePredicateImpl = TruePredicate;
 
 // "%g" with 6 significant digits, as used for distances and B-factors.
 std::string FormatNumber(float value);

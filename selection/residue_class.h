@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "system/base.h"
+
 namespace Kamol {
 class KaAtomBase;
 class KaMolBase;
@@ -33,14 +35,12 @@ inline constexpr const char* kTaggedMarkName = "KaSel_Tagged";
 // and solvent tables in that order); ligand when in none.
 int ClassifyResidueName(std::string_view name);
 
+// The tag of the per-atom mark.
+KaSystem::KaTag ComponentTag();
+
 // Marks every atom of the molecule with its component, unless the molecule
 // already carries the "KaSel_Tagged" mark (marks are never recomputed).
 void EnsureComponentMarks(Kamol::KaMolBase& molecule);
-
-// The ClassBit answers of every atom (molecule_cache.h), marking the molecule
-// first; null while some atom holds a mark of another type, whose mismatch
-// only the tests asked atom by atom report as often as they should.
-const std::vector<uint8_t>* ClassBitsOf(Kamol::KaMolBase& molecule);
 
 // Whether the atom carries a component mark sharing a bit with `mask`.
 bool HasComponent(const Kamol::KaAtomBase& atom, int mask);

@@ -56,7 +56,6 @@ std::string Describe(const PredicatePtr& node) {
     if (auto n = dynamic_cast<const AroundPredicate*>(p)) return "around" + std::to_string(n->distance) + children;
     if (auto n = dynamic_cast<const ExpandPredicate*>(p)) return "expand" + std::to_string(n->distance) + children;
     if (auto n = dynamic_cast<const BeyondPredicate*>(p)) return "beyond" + std::to_string(n->distance) + children;
-    if (dynamic_cast<const TruePredicate*>(p)) return "TRUE";  // only KaSelection makes these
     if (dynamic_cast<const TruePredicateImpl*>(p)) return "all";
     switch (node->GetType()) {
         case PredicateType::AND: return "and" + children;
