@@ -77,6 +77,10 @@ public:
     // `atoms` (ascending indices of live atoms of the context's molecule)
     // that Evaluate would accept, running exactly the predicates that
     // per-atom evaluation would run.
+    // Leaves keep both forms, sharing their test: Evaluate reads the atom's
+    // own records (it may belong to another molecule), the batch form reads
+    // the bound molecule's columns with tables resolved once per call, and
+    // one index through the batch form would cost a vector per atom.
     virtual void SelectFrom(const SelectionContext& context, std::span<const uint32_t> atoms,
                             std::vector<uint32_t>& accepted) const;
 };
