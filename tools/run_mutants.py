@@ -65,7 +65,8 @@ class Suite:
         return code == 0
 
     def binaries(self):
-        return sorted((self.build / "tests" / "cpp").glob("test_*"))
+        return sorted(p for p in (self.build / "tests" / "cpp").glob("test_*")
+                      if p.is_file() and os.access(p, os.X_OK))
 
     def pytest(self, timeout, storage):
         env = dict(self.env, HYPOTHESIS_STORAGE_DIRECTORY=storage)

@@ -55,48 +55,6 @@ TEST(GridRecord, DimensionsGiveSizeZeroValuesAndBounds) {
     EXPECT_FLOAT_EQ(grid.GetYMin(), 8.5f);
 }
 
-TEST(GridRecord, ValuesSurviveOnlyUnchangedDimensions) {
-    KaScalarGrid grid;
-    ASSERT_TRUE(grid.SetDimensions(2, 3, 4));
-    FillWithIndices(grid);
-    EXPECT_TRUE(grid.SetDimensions(2, 3, 4));
-    EXPECT_TRUE(grid.SetYDimension(3));
-    EXPECT_EQ(grid.GetValues()[23], 24.0f);
-    // Spacing and mid never touch the values.
-    EXPECT_TRUE(grid.SetSpacing(2.0f));
-    EXPECT_TRUE(grid.SetMid(1.0f, 2.0f, 3.0f));
-    EXPECT_EQ(grid.GetValues()[23], 24.0f);
-
-    ASSERT_TRUE(grid.SetDimensions(4, 3, 2));
-    EXPECT_EQ(grid.GetSize(), 24u);
-    EXPECT_TRUE(AllZero(grid));
-
-    FillWithIndices(grid);
-    ASSERT_TRUE(grid.SetXDimension(5));
-    EXPECT_EQ(grid.GetSize(), 30u);
-    EXPECT_TRUE(AllZero(grid));
-}
-
-TEST(GridRecord, ZeroDimensionIsRefusedAndChangesNothing) {
-    KaScalarGrid grid;
-    ASSERT_TRUE(grid.SetDimensions(2, 3, 4));
-    FillWithIndices(grid);
-    StderrCapture capture;
-    EXPECT_FALSE(grid.SetDimensions(0, 3, 4));
-    EXPECT_FALSE(grid.SetDimensions(2, 3, 0));
-    EXPECT_FALSE(grid.SetYDimension(0));
-    EXPECT_EQ(capture.Text(), "");
-    uint32_t x, y, z;
-    EXPECT_TRUE(grid.GetDimensions(x, y, z));
-    EXPECT_EQ(x, 2u);
-    EXPECT_EQ(y, 3u);
-    EXPECT_EQ(z, 4u);
-    EXPECT_EQ(grid.GetValues()[23], 24.0f);
-    // A new grid has no dimensions, so a single axis cannot make it non-empty.
-    KaScalarGrid fresh;
-    EXPECT_FALSE(fresh.SetXDimension(3));
-}
-
 TEST(GridRecord, SpacingRefusesNonPositiveSilentlyAndNaNWithWarning) {
     KaScalarGrid grid;
     ASSERT_TRUE(grid.SetDimensions(2, 2, 2));
@@ -112,79 +70,6 @@ TEST(GridRecord, SpacingRefusesNonPositiveSilentlyAndNaNWithWarning) {
     EXPECT_FLOAT_EQ(grid.GetXMax(), 0.25f);
 }
 
-// A NaN on one axis warns for that axis only; the other two are still set.
-class GridMidNaN : public testing::TestWithParam<int> {};
-
-TEST_P(GridMidNaN, WarnsOnceAndSetsTheOtherAxes) {
-    const int axis = GetParam();
-    float mid[3] = {1.0f, 2.0f, 3.0f};
-    mid[axis] = kNaN;
-    KaScalarGrid grid;
-    StderrCapture capture;
-    EXPECT_FALSE(grid.SetMid(mid[0], mid[1], mid[2]));
-    const std::string name(1, "XYZ"[axis]);
-    EXPECT_EQ(capture.Text(), "Warning: Set" + name + "Mid unable to handle NaN: nan\n");
-    float x, y, z;
-    EXPECT_FALSE(grid.GetMid(x, y, z));
-    const float got[3] = {x, y, z};
-    for (int other = 0; other < 3; ++other)
-        if (other != axis) {
-            EXPECT_EQ(got[other], float(other + 1));
-        }
-    EXPECT_EQ(got[axis], 0.0f);
-
-    bool (KaGridBase::*setters[3])(float) = {&KaGridBase::SetXMid, &KaGridBase::SetYMid, &KaGridBase::SetZMid};
-    EXPECT_TRUE((grid.*setters[axis])(7.0f));
-    EXPECT_TRUE(grid.GetMid(x, y, z));
-}
-
-INSTANTIATE_TEST_SUITE_P(Axes, GridMidNaN, testing::Values(0, 1, 2));
-
-struct SizeCase {
-    uint32_t x, y, z;
-    bool fits;
-    const char* warning;
-};
-
-class GridSizeCheck : public testing::TestWithParam<SizeCase> {};
-
-TEST_P(GridSizeCheck, HoldsAtMost32BitsOfValues) {
-    const SizeCase& c = GetParam();
-    StderrCapture capture;
-    EXPECT_EQ(KaGridBase::CheckSize(c.x, c.y, c.z), c.fits);
-    EXPECT_EQ(capture.Text(), c.warning);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Products, GridSizeCheck,
-    testing::Values(SizeCase{65535, 65537, 1, true, ""},  // exactly 2^32 - 1 values
-                    SizeCase{65536, 65536, 2, false,
-                             "Warning: Grid dimensions too large for memory size: 65536 x 65536\n"},
-                    SizeCase{65536, 32768, 2, false,
-                             "Warning: Grid dimensions too large for memory size: 2147483648 x 2\n"},
-                    SizeCase{1, 4294967295u, 1, true, ""}, SizeCase{2, 4294967295u, 1, false,
-                             "Warning: Grid dimensions too large for memory size: 2 x 4294967295\n"},
-                    SizeCase{3, 0, 2, false, ""}, SizeCase{3, 2, 0, false, ""}));
-
-TEST(GridRecord, OversizedDimensionsWarnAndLeaveTheGridAlone) {
-    KaScalarGrid grid;
-    ASSERT_TRUE(grid.SetDimensions(65536, 1, 2));
-    grid.GetValues()[5] = 3.0f;
-    {
-        StderrCapture capture;
-        EXPECT_FALSE(grid.SetDimensions(65536, 65536, 2));
-        EXPECT_EQ(capture.Text(), "Warning: Grid dimensions too large for memory size: 65536 x 65536\n");
-    }
-    {
-        StderrCapture capture;
-        EXPECT_FALSE(grid.SetYDimension(65536));
-        EXPECT_EQ(capture.Text(), "Warning: Grid dimensions too large for memory size: 65536 x 65536\n");
-    }
-    EXPECT_EQ(grid.GetYDimension(), 1u);
-    EXPECT_EQ(grid.GetSize(), 131072u);
-    EXPECT_EQ(grid.GetValues()[5], 3.0f);
-}
-
 TEST(GridRecord, PointIndexIsXFastestAndAccessIsChecked) {
     KaScalarGrid grid;
     ASSERT_TRUE(grid.SetDimensions(2, 3, 4));
@@ -194,38 +79,6 @@ TEST(GridRecord, PointIndexIsXFastestAndAccessIsChecked) {
     EXPECT_FALSE(grid.SetValue(2, 0, 0, 1.0f));
     EXPECT_FALSE(grid.SetValue(0, 0, 4, 1.0f));
     EXPECT_EQ(grid.GetValue(0, 3, 0), 0.0f);
-}
-
-TEST(GridRecord, CopiesOwnTheirValuesAndClearForgetsEverything) {
-    KaScalarGrid grid;
-    ASSERT_TRUE(grid.SetDimensions(2, 2, 2));
-    FillWithIndices(grid);
-    grid.SetTitle("density");
-    ASSERT_TRUE(grid.SetMid(1.0f, 2.0f, 3.0f));
-    ASSERT_TRUE(grid.SetSpacing(0.5f));
-
-    KaScalarGrid copy(grid);
-    copy.GetValues()[0] = -1.0f;
-    EXPECT_EQ(grid.GetValues()[0], 1.0f);
-    EXPECT_EQ(copy.GetValues()[7], 8.0f);
-    EXPECT_EQ(copy.GetTitle(), "density");
-    EXPECT_FLOAT_EQ(copy.GetZMax(), 3.5f);
-
-    KaScalarGrid assigned;
-    assigned = grid;
-    EXPECT_EQ(assigned.GetValues()[7], 8.0f);
-    EXPECT_NE(assigned.GetValues(), grid.GetValues());
-
-    grid.Clear();
-    EXPECT_FALSE(grid.HasTitle());
-    EXPECT_EQ(grid.GetSize(), 0u);
-    EXPECT_EQ(grid.GetValues(), nullptr);
-    EXPECT_FALSE(grid.HasSpacing());
-    float x, y, z;
-    EXPECT_FALSE(grid.GetMid(x, y, z));
-    // After a clear the same dimensions make a fresh zeroed array.
-    ASSERT_TRUE(grid.SetDimensions(2, 2, 2));
-    EXPECT_TRUE(AllZero(grid));
 }
 
 }  // namespace

@@ -16,32 +16,6 @@ using KaSystem::KaScalarGrid;
 
 namespace {
 
-class GridFormatNames : public testing::TestWithParam<std::pair<uint32_t, const char*>> {};
-
-TEST_P(GridFormatNames, NameOfCode) {
-    EXPECT_STREQ(KaSystem::GridFormatName(GetParam().first), GetParam().second);
-}
-
-INSTANTIATE_TEST_SUITE_P(Codes, GridFormatNames,
-                         testing::Values(std::make_pair(0u, "UNDEFINED"), std::make_pair(1u, "GRASP Grid"),
-                                         std::make_pair(2u, "Lumora Grid"), std::make_pair(3u, "CCP4 Map"),
-                                         std::make_pair(4u, "XPLOR Map"), std::make_pair(5u, "Ascii Grid"),
-                                         std::make_pair(6u, "UNDEFINED"), std::make_pair(0xFFFFFFFFu, "UNDEFINED")));
-
-class UnsupportedGridFormat : public testing::TestWithParam<std::pair<uint32_t, const char*>> {};
-
-TEST_P(UnsupportedGridFormat, ReadFailsWithTheFormatsMessage) {
-    std::istringstream in("Title: t\nMid: 0 0 0\nDim: 1 1 1\nSpacing: 1\nValues:\n1\n");
-    KaScalarGrid grid;
-    StderrCapture capture;
-    EXPECT_FALSE(KaSystem::ReadGrid(in, grid, GetParam().first));
-    EXPECT_EQ(capture.Text(), "Warning: Problem reading " + std::string(GetParam().second) + " grid file\n");
-}
-
-INSTANTIATE_TEST_SUITE_P(Codes, UnsupportedGridFormat,
-                         testing::Values(std::make_pair(2u, "GRD"), std::make_pair(3u, "CCP4"),
-                                         std::make_pair(4u, "XPLOR")));
-
 TEST(GridDispatcherDeathTest, UnknownCodeIsFatalWhileStrict) {
     KaScalarGrid grid;
     std::istringstream in("");
@@ -88,13 +62,6 @@ TEST_F(GridFiles, RoundTripThroughFilesInBothFormats) {
         EXPECT_EQ(back.GetSpacing(), 0.5f);
         EXPECT_EQ(back.GetZMid(), 3.0f);
     }
-}
-
-TEST_F(GridFiles, MissingFileWarnsAndFails) {
-    KaScalarGrid grid;
-    StderrCapture capture;
-    EXPECT_FALSE(KaSystem::ReadGrid(path_, grid, KaSystem::ASCII_GRID));
-    EXPECT_EQ(capture.Text(), "Warning: Unable to open grid file '" + path_ + "'\n");
 }
 
 TEST_F(GridFiles, RefusedWriteLeavesNoFile) {

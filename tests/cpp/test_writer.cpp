@@ -88,22 +88,6 @@ TEST(PdbWriter, WritesTheLiveAtomsOfASelection) {
     EXPECT_EQ(conect, 35u);
 }
 
-TEST(PdbWriter, WritesSmallMoleculesAsHeteroAtomsWithTheirBonds) {
-    auto mol = ReadMolecule(DataFile("small01.mol"));
-    ScratchDir dir;
-    WriteMolecule(dir.Path("small.pdb"), *mol);
-    auto read = ReadMolecule(dir.Path("small.pdb"));
-    ASSERT_EQ(read->NumAtoms(), 36u);
-    EXPECT_EQ(read->NumBonds(), 37u);
-    EXPECT_EQ(BondPairs(*read), BondPairs(*mol));
-    for (const KaAtomBase* atom : Atoms(*read)) {
-        EXPECT_TRUE(Res(atom).hetAtom);
-        EXPECT_EQ(Res(atom).residueName, "UNL");
-        // Atoms without names are named by their element.
-        EXPECT_EQ(atom->Name(), Kamol::GetElementSymbol(atom->GetAtomicNum()));
-    }
-}
-
 // Numbers past the decimal columns, two-character chains, insertion codes,
 // alternate locations, metal names and helix classes survive the trip.
 TEST(PdbWriter, KeepsWideNumbersAndOddFields) {

@@ -16,7 +16,6 @@ import pytest
 
 import kaselect
 import lumora.kamol as kamol
-from kaselect import _kaselect
 
 DATA = Path(__file__).resolve().parents[1] / "data"
 PAGE = os.sysconf("SC_PAGE_SIZE")
@@ -77,58 +76,28 @@ def sample_atom(mol):
 # (name, count, maker of the call from the molecule and an unreadable file)
 CASES = [
     ("KaSelection.Parse", 10 ** 5, lambda mol, bad: lambda: kaselect.KaSelection.Parse(TEXT)),
-    ("ToCanonical", 10 ** 5,
-     lambda mol, bad: kaselect.KaSelection.Parse(TEXT).ToCanonical),
-    ("KaSelection copy", 10 ** 5,
-     lambda mol, bad: (lambda s: lambda: kaselect.KaSelection(s))(kaselect.KaSelection.Parse(TEXT))),
     ("KaSelect construction and call", 10 ** 5,
      lambda mol, bad: lambda: kaselect.KaSelect(mol, TEXT)(sample_atom(mol))),
-    ("KaSelect.GetSelection", 10 ** 5,
-     lambda mol, bad: kaselect.KaSelect(mol, TEXT).GetSelection),
-    # Each call binds the selection afresh, with its own group tables and masks.
+    ("KaSelect.GetSelection", 10 ** 5, lambda mol, bad: kaselect.KaSelect(mol, TEXT).GetSelection),
     ("EvaluateSelection", 10 ** 5, lambda mol, bad: lambda: kaselect.EvaluateSelection(mol, TEXT)),
-    ("CountSelection", 10 ** 5, lambda mol, bad: lambda: kaselect.CountSelection(mol, SPATIAL)),
-    ("select_indices", 10 ** 5, lambda mol, bad: lambda: kaselect.select_indices(mol, TEXT)),
     ("select_mask", 10 ** 5, lambda mol, bad: lambda: kaselect.select_mask(mol, SPATIAL)),
-    ("str_selector_set", 10 ** 5, lambda mol, bad: lambda: kaselect.str_selector_set(mol, TEXT)),
-    # A tuple of one new Selector per residue (13) each time.
     ("mol_to_selector_set", 2 * 10 ** 4, lambda mol, bad: lambda: kaselect.mol_to_selector_set(mol)),
-    ("parse_selector_set", 10 ** 5, lambda mol, bad: lambda: kaselect.parse_selector_set(SELECTORS)),
     ("KaResidueSelector from a list and call", 10 ** 5,
      lambda mol, bad: (lambda selectors: lambda: kaselect.KaResidueSelector(selectors)(sample_atom(mol)))(
          list(kaselect.parse_selector_set(SELECTORS)))),
-    ("Selector round trip", 10 ** 5,
-     lambda mol, bad: lambda: kaselect.Selector.FromString("HOH:301:B:W").ToString()),
-    # A file of 107 atoms, read and its bonds perceived each time.
     ("ReadMolecule", 10 ** 4, lambda mol, bad: lambda: kamol.ReadMolecule(DATA / "pept.pdb")),
     # Calls that fail, with the error they must raise.
-    ("Parse of a faulty text", 10 ** 5,
-     lambda mol, bad: failing(ValueError, kaselect.KaSelection.Parse, TEXT + " and")),
+    ("Parse of a faulty text", 10 ** 5, lambda mol, bad: failing(ValueError, kaselect.KaSelection.Parse, TEXT + " and")),
     ("Parse of a number out of range", 10 ** 5,
      lambda mol, bad: failing(RuntimeError, kaselect.KaSelection.Parse, TEXT + " or resi 99999999999")),
-    ("Parse of None", 10 ** 5, lambda mol, bad: failing(TypeError, _kaselect.KaSelection_Parse, None)),
     ("Parse of an unencodable text", 10 ** 5,
      lambda mol, bad: failing(TypeError, kaselect.KaSelection.Parse, TEXT + " or name \udcff")),
-    ("KaSelect of a faulty text", 10 ** 5,
-     lambda mol, bad: failing(ValueError, kaselect.KaSelect, mol, TEXT + " or")),
-    ("KaSelect without a molecule", 10 ** 5,
-     lambda mol, bad: failing(TypeError, kaselect.KaSelect, None, TEXT)),
-    ("KaSelect call on a molecule", 10 ** 5,
-     lambda mol, bad: (lambda s: failing(TypeError, s, mol))(kaselect.KaSelect(mol, TEXT))),
-    ("EvaluateSelection of a faulty text", 10 ** 5,
-     lambda mol, bad: failing(ValueError, kaselect.EvaluateSelection, mol, SPATIAL + " or (")),
-    ("CountSelection of a number", 10 ** 5,
-     lambda mol, bad: failing(TypeError, kaselect.CountSelection, mol, 42)),
-    ("select_indices of a faulty text", 10 ** 5,
-     lambda mol, bad: failing(ValueError, kaselect.select_indices, mol, TEXT + " xor")),
+    ("KaSelect without a molecule", 10 ** 5, lambda mol, bad: failing(TypeError, kaselect.KaSelect, None, TEXT)),
     ("parse_selector_set of a faulty list", 10 ** 5,
      lambda mol, bad: failing(ValueError, kaselect.parse_selector_set, SELECTORS + ",ALA")),
-    ("new_Selector with a wrong type", 10 ** 5,
-     lambda mol, bad: failing(TypeError, kaselect.Selector, "ALANINE", "1", "CHAIN_A_LONG_NAME")),
     ("ReadMolecule of a missing file", 10 ** 5,
      lambda mol, bad: failing(FileNotFoundError, kamol.ReadMolecule, DATA / "absent" / "nothing.pdb")),
-    ("ReadMolecule of an unreadable file", 10 ** 4,
-     lambda mol, bad: failing(ValueError, kamol.ReadMolecule, bad)),
+    ("ReadMolecule of an unreadable file", 10 ** 4, lambda mol, bad: failing(ValueError, kamol.ReadMolecule, bad)),
 ]
 
 
