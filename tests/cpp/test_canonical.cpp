@@ -36,18 +36,6 @@ TEST(CanonicalText, SpellingsNumbersAndOperandOrder) {
     for (auto [text, canonical] : cases) EXPECT_EQ(Canonical(text), canonical) << text;
 }
 
-// Nodes made directly, with field values the parser never produces.
-TEST(CanonicalText, NodesBuiltDirectly) {
-    EXPECT_EQ(AndPredicate({}).ToString(), "all");
-    EXPECT_EQ(OrPredicate({std::make_shared<OrPredicate>(PredicateList{})}).ToString(), "none");
-    EXPECT_EQ(AndPredicate({std::make_shared<WaterPredicate>()}).ToString(), "water");
-    EXPECT_EQ(ResiPredicate(-5, -1).ToString(), "resi -5--1");
-    EXPECT_EQ(IdPredicate(3, static_cast<Comparison>(42)).ToString(), "id 3");
-    EXPECT_EQ(IndexPredicate(4294967295u, Greater).ToString(), "index > 4294967295");
-    EXPECT_EQ(BFactorPredicate(-1.5f, LessEqual).ToString(), "b <= -1.5");
-    EXPECT_EQ(ChainPredicate("AB").ToString(), "chain AB");
-}
-
 TEST(CanonicalText, ParsingTheCanonicalTextAgainIsStable) {
     for (const char* text : {"byres (ligand around 5) and water", "resn ALA+GLY+SER and chain A and name CA",
                              "not (water or protein) and (metal or ligand)", "bychain (resi 10-20 or id >= 4) expand 2.5",

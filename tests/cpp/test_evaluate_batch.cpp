@@ -174,14 +174,6 @@ INSTANTIATE_TEST_SUITE_P(
         ChangeCase{"bond added", "nonpolar_hydrogen", [](Kamol::KaGraphMol& m) { m.NewBond(AtomAt(m, 6), AtomAt(m, 4)); }},
         ChangeCase{"bond removed with its atom", "organic and not protein",
                    [](Kamol::KaGraphMol& m) { m.DeleteAtom(AtomAt(m, 5)); }},
-        ChangeCase{"mark rewritten by hand", "water",
-                   [](Kamol::KaGraphMol& m) { AtomAt(m, 5).SetData<int>(KaSystem::TagFromName("KaSel_Component"), 32); }},
-        ChangeCase{"mark replaced by another type", "protein",
-                   [](Kamol::KaGraphMol& m) {
-                       Kamol::KaAtomBase& atom = AtomAt(m, 1);
-                       atom.RemoveData(KaSystem::TagFromName("KaSel_Component"));
-                       atom.SetData<double>(KaSystem::TagFromName("KaSel_Component"), 1.0);
-                   }},
         ChangeCase{"atom moved", "resn HOH around 3",
                    [](Kamol::KaGraphMol& m) {
                        const float xyz[3] = {7, 0, 0};
@@ -194,35 +186,6 @@ INSTANTIATE_TEST_SUITE_P(
                    }}));
 
 // ---- KaSelect --------------------------------------------------------------------------
-
-TEST(KaSelectBinding, EmptyMoleculeAndBadText) {
-    Kamol::KaGraphMol empty;
-    for (const char* text : {"", "protein", "byres (water around 5)", "water beyond 3"})
-        EXPECT_TRUE(EvaluateSelection(empty, text).empty()) << text;
-    EXPECT_EQ(CountSelection(empty, "all"), 0u);
-    EXPECT_THROW(EvaluateSelection(empty, "resn"), SelectionError);
-    EXPECT_THROW(CountSelection(empty, " "), SelectionError);
-    EXPECT_THROW(KaSelect(empty, "around 5"), SelectionError);
-}
-
-TEST(KaSelectBinding, AnswersFromItsCachesWhileCopiesStartAfresh) {
-    MoleculeBuilder b;
-    b.Add(8, "O", Residue("LIG"), 0, 0, 0);
-    b.Add(6, "C", Residue("ALA"), 10, 0, 0);
-    b.Add(6, "C", Residue("ALA"), 2, 0, 0);
-    KaSelect select(b.molecule, "ligand around 3");
-    Kamol::KaAtomBase& far = *b.molecule.GetAtom(1);
-    EXPECT_FALSE(select(far));
-    const float moved[3] = {1, 0, 0};
-    b.molecule.SetCoords(far, moved);
-    EXPECT_FALSE(select(far));  // the mask was made before the move
-    KaSelect copy(select);
-    std::unique_ptr<KaSelect> clone(select.Clone());
-    EXPECT_TRUE(copy(far));
-    EXPECT_TRUE((*clone)(far));
-    EXPECT_EQ(clone->GetSelection().ToCanonical(), "ligand around 3");
-    EXPECT_EQ(EvaluateSelection(b.molecule, "ligand around 3"), (Indices{1, 2}));
-}
 
 TEST(KaSelectBinding, AtomOfAnotherMoleculeIsAnsweredWithoutFault) {
     std::unique_ptr<Kamol::KaGraphMol> mol = Load("1hpv.pdb");

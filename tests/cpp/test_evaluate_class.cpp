@@ -7,7 +7,6 @@
 
 #include "evaluate_fixture.h"
 #include "selection/residue_class.h"
-#include "stderr_capture.h"
 
 namespace {
 
@@ -116,26 +115,6 @@ TEST(ComponentMarks, AreNeverRecomputed) {
     Indices organic = Batch(b.molecule, OrganicPredicate());
     EXPECT_EQ(organic.back(), late.GetIndex());
     EXPECT_EQ(PerAtom(b.molecule, OrganicPredicate()), organic);
-}
-
-TEST(ComponentMarks, PresetTaggedMarkMeansNoMarksAreComputed) {
-    MoleculeBuilder b;
-    BuildComplex(b);
-    b.molecule.SetData<double>(TaggedTag(), 2.5);
-    EXPECT_TRUE(Batch(b.molecule, ProteinPredicate()).empty());
-    EXPECT_TRUE(PerAtom(b.molecule, LigandPredicate()).empty());
-    EXPECT_FALSE(b.molecule.GetAtom(0)->HasData(ComponentTag()));
-}
-
-TEST(ComponentMarks, MarkOfAnotherTypeCountsAsNoneWithAWarning) {
-    MoleculeBuilder b;
-    BuildComplex(b);
-    b.molecule.GetAtom(1)->SetData<double>(ComponentTag(), 1.0);
-    StderrCapture capture;
-    Indices batch = Batch(b.molecule, ProteinPredicate());
-    EXPECT_EQ(batch, (Indices{0, 2, 3, 4, 5, 6, 7, 8}));
-    EXPECT_NE(capture.Text().find("data type mismatch found when using generic data"), std::string::npos);
-    EXPECT_EQ(PerAtom(b.molecule, ProteinPredicate()), batch);
 }
 
 TEST(ComponentMarks, MoleculeWithoutResidueDataIsAllLigand) {

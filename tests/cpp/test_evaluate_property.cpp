@@ -102,16 +102,4 @@ TEST(PropertyPredicates, SelectExactlyTheExpectedAtoms) {
     }
 }
 
-// A property test on an atom of another molecule reads that atom's own data.
-TEST(PropertyOtherMolecule, ReadsTheAtomsOwnData) {
-    MoleculeBuilder bound, other;
-    bound.Add(6, "CA", Residue("ALA", 1, "A"));
-    Kamol::KaAtomBase& foreign = other.Add(8, "OW", Residue("HOH", 7, "W"));
-    SelectionContext context(bound.molecule);
-    EXPECT_TRUE(NamePredicate("OW").Evaluate(context, foreign));
-    EXPECT_TRUE(ChainPredicate("W").Evaluate(context, foreign));
-    EXPECT_TRUE(ResiPredicate(7, Equal).Evaluate(context, foreign));
-    EXPECT_FALSE(ElemPredicate("C").Evaluate(context, foreign));
-}
-
 }  // namespace

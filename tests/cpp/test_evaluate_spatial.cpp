@@ -81,25 +81,6 @@ TEST(DistanceMasks, AtomsWhoseIndexIsNotBelowTheAtomCountAreNeverWithin) {
     }
 }
 
-// A molecule of many atoms, so that a single source takes the path of the
-// atom grid kept with the molecule once the molecule has been asked often
-// enough; moving or adding an atom afterwards must be seen by the next
-// evaluation.
-TEST(DistanceMasks, KeptGridFollowsCoordinateChanges) {
-    MoleculeBuilder b;
-    b.Add(8, "O", Residue("LIG"), 0, 0, 0);
-    for (int i = 1; i < 600; ++i) b.Add(6, "C", Residue("ALA"), float(i % 30) * 2.0f, float(i / 30) * 2.0f, 50.0f);
-    PredicatePtr around = Make<AroundPredicate>(3.0f, Make<ResnPredicate>(std::string("LIG")));
-    for (int round = 0; round < 12; ++round) EXPECT_TRUE(Batch(b.molecule, *around).empty());
-    ASSERT_NE(KeptAtomGrid(b.molecule, 3.0f), nullptr);
-    const float moved[3] = {1.0f, 1.0f, 1.0f};
-    b.molecule.SetCoords(*b.molecule.GetAtom(77), moved);
-    EXPECT_EQ(Batch(b.molecule, *around), (Indices{77}));
-    b.Add(6, "C", Residue("ALA"), 0, 2, 0);
-    EXPECT_EQ(Batch(b.molecule, *around), (Indices{77, 600}));
-    EXPECT_EQ(PerAtom(b.molecule, *around), (Indices{77, 600}));
-}
-
 // ---- the mask paths against brute force -------------------------------------------
 
 // Points on a half-Angstrom lattice give many pairs at exactly the radius;

@@ -65,22 +65,6 @@ TEST(NamePredicates, CompareNormalisedNames) {
     }
 }
 
-TEST(ResidueNamePredicate, ReadsTheDefaultRecordAndStopsAtNul) {
-    Kamol::KaGraphMol mol;
-    mol.NewAtom(6);                                           // no residue data: "UNL"
-    AddAtom(mol, "X", std::string("HIS\0TAIL", 8), 1, "A");  // seen as "HIS"
-    AddAtom(mol, "X", "his", 2, "A");
-    AddAtom(mol, "X", "HIST", 3, "A");
-    EXPECT_EQ(Accepted(mol, KaHasResidueName("unl")), (std::vector<uint32_t>{0}));
-    EXPECT_EQ(Accepted(mol, KaHasResidueName("HIS")), (std::vector<uint32_t>{1, 2}));
-    EXPECT_EQ(Accepted(mol, KaHasResidueName("HIS", true)), (std::vector<uint32_t>{1}));
-    // The stored name is never cut: a NUL in it cannot match anything read.
-    EXPECT_TRUE(Accepted(mol, KaHasResidueName(std::string("HIS\0TAIL", 8))).empty());
-    // Atom names stop at their first NUL too.
-    Kamol::KaAtomBase& atom = AddAtom(mol, std::string("CA\0B", 4), "ALA", 4, "A");
-    EXPECT_TRUE(KaHasAtomNameAdvanced("CA")(atom));
-}
-
 // ---- KaResidueSelector ---------------------------------------------------------
 
 class ResidueSelectorTest : public testing::Test {
@@ -104,16 +88,5 @@ TEST_F(ResidueSelectorTest, MatchesChainNumberAndInsertCodeWhateverTheName) {
     EXPECT_EQ(Accepted(mol, KaResidueSelector("XXX:12: :A")), (std::vector<uint32_t>{0, 1}));
     EXPECT_EQ(Accepted(mol, KaResidueSelector("GLY:12:B:A")), (std::vector<uint32_t>{2}));
     EXPECT_EQ(Accepted(mol, KaResidueSelector("A:12: :B\r\nS:13: :A\r\nL:-5: :A")), (std::vector<uint32_t>{3, 4, 5}));
-}
-
-TEST_F(ResidueSelectorTest, KeysNoAtomCanHaveMatchNothing) {
-    // Empty insert code, empty or two-character chain, empty list.
-    EXPECT_TRUE(Accepted(mol, KaResidueSelector("ALA:12::A")).empty());
-    EXPECT_TRUE(Accepted(mol, KaResidueSelector("LIG:-5: :AB")).empty());
-    EXPECT_TRUE(Accepted(mol, KaResidueSelector(KaSel::SelectorSet{Selector("ALA", 12, "")})).empty());
-    EXPECT_TRUE(Accepted(mol, KaResidueSelector("")).empty());
-    EXPECT_TRUE(Accepted(mol, KaResidueSelector(" \r\n;,")).empty());
-    // Keys that differ from atom keys in one part only.
-    EXPECT_TRUE(Accepted(mol, KaResidueSelector("ALA:11: :A;ALA:12:C:A;ALA:12: :C;LIG:5: :A")).empty());
 }
 

@@ -108,12 +108,9 @@ TEST(PdbReader, ReadsHelixClassesTurnsAndConectRecords) {
     std::string path = dir.Write("records.pdb", text);
     std::unique_ptr<Kamol::KaGraphMol> mol;
     Warnings warnings = CollectWarnings([&] { mol = ReadMolecule(path); });
-    EXPECT_EQ(Res(ResidueAtoms(*mol, "E", 1).at(0)).secondaryStructure, 0u);
-    EXPECT_EQ(Res(ResidueAtoms(*mol, "E", 3).at(0)).secondaryStructure, 9u);   // 3-10
-    EXPECT_EQ(Res(ResidueAtoms(*mol, "E", 4).at(0)).secondaryStructure, 0u);
-    EXPECT_EQ(Res(ResidueAtoms(*mol, "E", 6).at(0)).secondaryStructure, 138u);  // left-handed alpha
-    EXPECT_EQ(Res(ResidueAtoms(*mol, "E", 7).at(0)).secondaryStructure, 16u);
-    EXPECT_EQ(Res(ResidueAtoms(*mol, "E", 8).at(0)).secondaryStructure, 16u);
+    // Residues 3 (3-10 helix), 6 (left-handed alpha) and the turn 7-8; 1 and 4 have no flags.
+    for (auto [number, flags] : {std::pair{1, 0u}, {3, 9u}, {4, 0u}, {6, 138u}, {7, 16u}, {8, 16u}})
+        EXPECT_EQ(Res(ResidueAtoms(*mol, "E", number).at(0)).secondaryStructure, flags) << number;
     std::vector<const KaAtomBase*> lig = ResidueAtoms(*mol, "X", 1);
     ASSERT_EQ(lig.size(), 3u);
     EXPECT_TRUE(Kamol::AreBonded(*lig[0], *lig[1]));
@@ -168,33 +165,6 @@ INSTANTIATE_TEST_SUITE_P(BundledFiles, ProteinBonds, ::testing::Values("1hpv.pdb
 
 // ---- Models, compression, format choice ---------------------------------------
 
-TEST(PdbReader, ReadsTheFirstModelOrEveryModel) {
-    std::string atoms;
-    std::istringstream pept(ReadText(DataFile("pept.pdb")));
-    std::string line;
-    for (int i = 0; i < 14 && std::getline(pept, line); ++i) atoms += line + "\n";
-    std::string shifted = atoms;
-    for (size_t at = 0; at < shifted.size(); at = shifted.find('\n', at) + 1) shifted[at + 32] = '9';
-    ScratchDir dir;
-    // An SSBOND record that stops just before its distance columns (74-78).
-    std::string ssbond = "SSBOND   1 CYS E    2    CYS E    2";
-    ssbond.resize(73, ' ');
-    std::string path = dir.Write("models.pdb", ssbond + "\nMODEL        1\n" + atoms + "ENDMDL\nMODEL        2\n" +
-                                                   shifted + "ENDMDL\nEND\n");
-    auto first = ReadMolecule(path);
-    auto all = ReadMolecules(path);
-    ASSERT_EQ(all.size(), 2u);
-    EXPECT_EQ(first->NumAtoms(), 14u);
-    EXPECT_EQ(Res(first->GetAtom(0)).modelNumber, 1);
-    EXPECT_EQ(Res(all[1]->GetAtom(0)).modelNumber, 2);
-    EXPECT_EQ(all[1]->NumBonds(), all[0]->NumBonds());
-    float a[3], b[3];
-    all[0]->GetCoords(*all[0]->GetAtom(0), a);
-    all[1]->GetCoords(*all[1]->GetAtom(0), b);
-    EXPECT_FLOAT_EQ(b[0], 94.868f);
-    EXPECT_FLOAT_EQ(a[0], 4.868f);
-}
-
 TEST(PdbReader, ReadsGzipAndTakesTheFormatFromTheCodeOrSuffix) {
     ScratchDir dir;
     std::string text = ReadText(DataFile("1hpv.pdb"));
@@ -217,13 +187,8 @@ TEST(PdbReader, ReadsGzipAndTakesTheFormatFromTheCodeOrSuffix) {
     EXPECT_NE(ErrorOf<FormatError>([&] { ReadMolecule(txt, Kamol::FORMAT_CAN_SMILES); }).find("no reader"),
               std::string::npos);
     EXPECT_NE(ErrorOf<FormatError>([&] { ReadMolecule(txt, 99); }).find("not a molecule format"), std::string::npos);
-
-    // A gzip stream cut in half.
-    std::string zipped = ReadText(gz);
-    std::string cut = dir.Write("cut.pdb.gz", zipped.substr(0, zipped.size() / 2));
-    std::string message = ErrorOf<FormatError>([&] { ReadMolecule(cut); });
-    EXPECT_NE(message.find(cut), std::string::npos) << message;
-    EXPECT_NE(message.find("gzip"), std::string::npos) << message;
+    std::string cut = dir.Write("cut.pdb.gz", ReadText(gz).substr(0, ReadText(gz).size() / 2));  // a stream cut in half
+    EXPECT_EQ(ErrorOf<FormatError>([&] { ReadMolecule(cut); }).rfind(cut + ": damaged gzip data", 0), 0u);
 }
 
 // ---- mmCIF ----------------------------------------------------------------------
@@ -332,45 +297,25 @@ TEST(MmcifReaderRecords, UsesAuthorChainsTurnsLinksAndModels) {
 
 // ---- Small molecules -------------------------------------------------------------
 
-TEST(SmallMoleculeReaders, MolfileGivesAtomsBondsAndNoResidueData) {
+// Atom and bond counts as each record declares them; bond orders; no residue data.
+TEST(SmallMoleculeReaders, ReadEveryRecordsAtomsAndBonds) {
+    const std::tuple<const char*, size_t, size_t, uint32_t, uint32_t> cases[] = {
+        {"small01.mol", 1, 0, 36, 37}, {"ligs3d.sdf", 10, 9, 31, 33}, {"small03.mol2", 16, 15, 37, 37},
+        {"LIG_1HPV.mol2", 1, 0, 70, 72}};
+    for (const auto& [file, count, record, atoms, bonds] : cases) {
+        auto records = ReadMolecules(DataFile(file));
+        ASSERT_EQ(records.size(), count) << file;
+        EXPECT_EQ(std::make_pair(records[record]->NumAtoms(), records[record]->NumBonds()), std::make_pair(atoms, bonds))
+            << file;
+        EXPECT_FALSE(Kamol::HasAtomResidue(*records[0]->GetAtom(0))) << file;
+    }
     auto mol = ReadMolecule(DataFile("small01.mol"));
-    EXPECT_EQ(mol->GetTitle(), "MFCD00001453");
-    EXPECT_EQ(mol->NumAtoms(), 36u);
-    EXPECT_EQ(mol->NumBonds(), 37u);
-    float xyz[3];
-    mol->GetCoords(*mol->GetAtom(0), xyz);
-    EXPECT_FLOAT_EQ(xyz[0], -3.6244f);
-    EXPECT_FLOAT_EQ(xyz[2], -0.6837f);
-    EXPECT_EQ(mol->GetAtom(14)->GetAtomicNum(), 8u);
-    EXPECT_EQ(mol->GetAtom(15)->GetAtomicNum(), 1u);
-    const Kamol::KaBondBase* bond = mol->GetAtom(0)->Bonds().at(2);  // "1 4 2"
-    EXPECT_EQ(bond->GetNeighbour(*mol->GetAtom(0)), mol->GetAtom(3));
-    EXPECT_EQ(bond->GetOrder(), 2u);
-    EXPECT_FALSE(Kamol::HasAtomResidue(*mol->GetAtom(0)));
-    EXPECT_EQ(Res(mol->GetAtom(0)).residueName, "UNL");
+    EXPECT_EQ(mol->GetAtom(0)->Bonds().at(2)->GetOrder(), 2u);  // "1 4 2"
+    int aromatic = 0;
+    auto ligand = ReadMolecule(DataFile("LIG_1HPV.mol2"));
+    for (const Kamol::KaBondBase* bond : ligand->GetAtom(7)->Bonds()) aromatic += bond->GetOrder() == 4;
+    EXPECT_EQ(aromatic, 2);  // C8 sits in a benzene ring
 }
-
-struct RecordCounts {
-    const char* file;
-    size_t record;
-    uint32_t atoms, bonds;
-};
-
-class RecordBondBlocks : public ::testing::TestWithParam<RecordCounts> {};
-
-// Bond counts equal the bond block each record declares.
-TEST_P(RecordBondBlocks, MatchTheRecordsCountsLine) {
-    const RecordCounts& want = GetParam();
-    auto records = ReadMolecules(DataFile(want.file));
-    ASSERT_GT(records.size(), want.record);
-    EXPECT_EQ(records[want.record]->NumAtoms(), want.atoms);
-    EXPECT_EQ(records[want.record]->NumBonds(), want.bonds);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    BundledFiles, RecordBondBlocks,
-    ::testing::Values(RecordCounts{"ligs3d.sdf", 9, 31, 33}, RecordCounts{"small03.mol2", 15, 37, 37},
-                      RecordCounts{"LIG_1HPV.mol2", 0, 70, 72}));
 
 // A broken record among good ones is skipped, and said so.
 TEST(SmallMoleculeReaders, SkipsABrokenRecordWithAWarning) {
@@ -418,13 +363,11 @@ INSTANTIATE_TEST_SUITE_P(
     TruncatedGarbledEmpty, BadInput,
     ::testing::Values(
         BadFile{"empty.pdb", "", "no ATOM or HETATM records"},
-        BadFile{"prose.pdb", "this is not a structure\n", "no ATOM or HETATM records"},
         BadFile{"binary.pdb", std::string("ATOM\0\1\2", 7), "NUL bytes"},
         BadFile{"cut.pdb", Head("1hpv.pdb", 81 * 185 + 40), "line 186: atom record is too short"},
         BadFile{"garbled.pdb", "ATOM      1  N   PRO A   1      13.1x0  39.003   5.159  1.00 55.41\n",
                 "line 1: unreadable coordinate '  13.1x0'"},
         BadFile{"cif.pdb", "data_1abc\n_cell.length_a 10\n", "perhaps it is cif"},
-        BadFile{"empty.sdf", "", "no molecule record"},
         BadFile{"cut.sdf", Head("small01.mol", 300), "the file ends inside the atom block"},
         BadFile{"garbled.sdf", "title\n\n\n xx 1  0  0  0  0  0  0  0  0  1 V2000\n", "unreadable counts line"},
         BadFile{"badbond.sdf",
@@ -432,7 +375,6 @@ INSTANTIATE_TEST_SUITE_P(
                 "    0.0000    0.0000    0.0000 C   0  0\n    1.5000    0.0000    0.0000 C   0  0\n"
                 "  1  9  1  0\nM  END\n$$$$\n",
                 "bond 1 names atom 9 but the record has 2 atoms"},
-        BadFile{"empty.mol2", "", "no @<TRIPOS>MOLECULE record"},
         BadFile{"cut.mol2", Head("LIG_1HPV.mol2", 2000), "declares 70 atoms but has"},
         BadFile{"garbled.mol2", "@<TRIPOS>MOLECULE\nm\n1 0\nSMALL\n@<TRIPOS>ATOM\n1 C1 x y z C.3\n",
                 "unreadable atom line"},
@@ -441,16 +383,5 @@ INSTANTIATE_TEST_SUITE_P(
         BadFile{"nocoords.cif", "data_x\nloop_\n_atom_site.id\n_atom_site.type_symbol\n1 C\n",
                 "has no _atom_site.label_alt_id"},
         BadFile{"quote.cif", "data_x\n_atom_site.id 'unterminated\n", "unterminated"}));
-
-TEST(BadInputFiles, MissingFilesAndDirectoriesAreFileErrors) {
-    ScratchDir dir;
-    for (const char* name : {"missing.pdb", "missing.sdf", "missing.mol2", "missing.cif", "missing.unknown"}) {
-        std::string message = ErrorOf<FileError>([&] { ReadMolecule(dir.Path(name)); });
-        EXPECT_NE(message.find(dir.Path(name) + ": No such file"), std::string::npos) << message;
-    }
-    std::filesystem::create_directory(dir.Path("folder.pdb"));
-    EXPECT_NE(ErrorOf<FileError>([&] { ReadMolecules(dir.Path("folder.pdb")); }).find("Is a directory"),
-              std::string::npos);
-}
 
 }  // namespace

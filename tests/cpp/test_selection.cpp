@@ -25,18 +25,6 @@ TEST(KaSelection, DefaultAndEmptyTextSelectEverything) {
     EXPECT_FALSE(KaSelection::Parse("none").IsEmpty());
 }
 
-TEST(KaSelection, ParseFailuresPropagate) {
-    try {
-        KaSelection::Parse(" ");
-        ADD_FAILURE() << "a blank parsed";
-    } catch (const SelectionError& error) {
-        EXPECT_STREQ(error.what(), "Failed to parse selection:  ");
-        EXPECT_EQ(error.Position(), 0u);
-    }
-    // Out-of-range numbers are not turned into selection errors.
-    EXPECT_THROW(KaSelection::Parse("resi 99999999999"), std::out_of_range);
-}
-
 TEST(KaSelection, ContainsPredicateWalksTheWholeTree) {
     const std::tuple<const char*, PredicateType, bool> cases[] = {
         {"sidechain", PredicateType::BACKBONE, true},
@@ -49,20 +37,6 @@ TEST(KaSelection, ContainsPredicateWalksTheWholeTree) {
         {"water", static_cast<PredicateType>(99), false}};
     for (auto [text, type, expected] : cases)
         EXPECT_EQ(KaSelection::Parse(text).ContainsPredicate(type), expected) << text << " " << int(type);
-}
-
-TEST(KaSelection, CopiesShareTheTreeAndAssignmentReleasesTheOldOne) {
-    auto original = std::make_unique<KaSelection>(KaSelection::Parse("byres (ligand around 5) and water"));
-    const PredicatePtr root = original->GetRootPtr();
-    const long before = root.use_count();
-    const KaSelection copy(*original);
-    EXPECT_EQ(copy.GetRootPtr().get(), root.get());
-    original.reset();
-    EXPECT_EQ(root.use_count(), before);
-    KaSelection selection = KaSelection::Parse("water");
-    std::weak_ptr<const Predicate> old = selection.GetRootPtr();
-    selection = KaSelection::Parse("protein");
-    EXPECT_TRUE(old.expired());
 }
 
 }  // namespace

@@ -120,40 +120,5 @@ TEST(ParseSelectorSet, SplitsTrimsAndKeepsFirstPerKey) {
 
 // ---- residues of molecules ------------------------------------------------------
 
-TEST(MolToSelectorSet, OneEntryPerKeyNamedAfterTheFirstAtom) {
-    Kamol::KaGraphMol mol;
-    AddResidueAtom(mol, "ALA", 1, "A");
-    AddResidueAtom(mol, "ALA", 1, "A");
-    AddResidueAtom(mol, "GLY", 2, "A");
-    AddResidueAtom(mol, "SER", 1, "A");   // key of the first residue again, later and with another name
-    AddResidueAtom(mol, "GLY", 2, "A", 'B');
-    AddResidueAtom(mol, "HOH", 1, "WX");  // the chain keeps its first character only
-    AddResidueAtom(mol, "HOH", 1, "W");   // same key as the line above
-    Kamol::KaAtomBase& gone = AddResidueAtom(mol, "DEL", 9, "A");
-    mol.NewAtom(8);  // default residue
-    ASSERT_TRUE(mol.DeleteAtom(gone));
-
-    EXPECT_EQ(Texts(KaSel::mol_to_selector_set(mol)),
-              (std::vector<std::string>{"UNL:1: : ", "ALA:1: :A", "GLY:2: :A", "GLY:2:B:A", "HOH:1: :W"}));
-    EXPECT_TRUE(KaSel::mol_to_selector_set(Kamol::KaGraphMol()).empty());
-}
-
-TEST(StrSelectorSet, TextsOfSelectedResiduesInByteOrder) {
-    Kamol::KaGraphMol mol;
-    AddResidueAtom(mol, "GLY", 2, "A");
-    AddResidueAtom(mol, "GLY", 2, "A");
-    AddResidueAtom(mol, "ALA", 10, "A");
-    AddResidueAtom(mol, "SER", 10, "A");  // same key, other name: a separate text
-    AddResidueAtom(mol, "HOH", 5, "B");
-    AddResidueAtom(mol, "GLY", 2, "A");   // repeats an earlier text
-
-    EXPECT_EQ(KaSel::str_selector_set(mol, ""),
-              (KaSel::StringSet{"ALA:10: :A", "GLY:2: :A", "HOH:5: :B", "SER:10: :A"}));
-    EXPECT_EQ(KaSel::str_selector_set(mol, "chain B"), (KaSel::StringSet{"HOH:5: :B"}));
-    EXPECT_EQ(KaSel::str_selector_set(mol, "resi 10"), (KaSel::StringSet{"ALA:10: :A", "SER:10: :A"}));
-    EXPECT_TRUE(KaSel::str_selector_set(mol, "chain C").empty());
-    EXPECT_THROW(KaSel::str_selector_set(mol, "chain AB"), SelectionError);
-}
-
 // ---- a binding site of a real complex ------------------------------------------
 

@@ -67,9 +67,6 @@ class Structure:
         self.polar_nbr = np.array([any(z in (7, 8, 16) for z in n) for n in nbr_z])
         self.residue = [(c, int(n), i) for c, n, i in zip(self.chain, self.resi, self.insert)]
 
-    def names(self, pattern, column):
-        return np.array([fnmatch.fnmatchcase(v, pattern) for v in column])
-
     def within(self, inner, distance):
         """Rows within distance of an inner row: float32 squared distance
         ((dx*dx + dy*dy) + dz*dz) strictly below float32(distance)**2."""

@@ -11,7 +11,6 @@ import pytest
 
 import kaselect
 import lumora.kamol as kamol
-from isolated import outcomes
 
 DATA = Path(__file__).resolve().parents[1] / "data"
 
@@ -41,27 +40,6 @@ def selected(predicate, atoms):
     return tuple(a.GetIndex() for a in atoms if predicate(a))
 
 
-def test_kaselect_construction_forms_select_alike():
-    mol, atoms = peptide()
-    text = "name CA or resn HOH"
-    from_text = kaselect.KaSelect(mol, text)
-    for select in (from_text, kaselect.KaSelect(mol, kaselect.KaSelection.Parse(text)), kaselect.KaSelect(from_text)):
-        assert selected(select, atoms) == (1, 4, 5) and all(type(select(a)) is bool for a in atoms)
-    assert selected(kaselect.KaSelect(mol, ""), atoms) == tuple(range(6))
-
-
-@pytest.mark.parametrize("args, error", [
-    (lambda mol, atom: (None, "all"), TypeError), (lambda mol, atom: (atom, "all"), TypeError),
-    (lambda mol, atom: (mol, 5), TypeError), (lambda mol, atom: (mol,), TypeError),
-    (lambda mol, atom: (mol, "all", 1), TypeError), (lambda mol, atom: (mol, None), TypeError),
-    (lambda mol, atom: (mol, "water and"), ValueError),
-])
-def test_kaselect_construction_errors(args, error):
-    mol, atoms = peptide()
-    with pytest.raises(error):
-        kaselect.KaSelect(*args(mol, atoms[0]))
-
-
 def test_get_selection_keeps_its_kaselect_and_the_kaselect_its_molecule_alive():
     mol = kamol.ReadMolecule(str(DATA / "pept.pdb"))
     molecule_alive = weakref.ref(mol)
@@ -78,18 +56,6 @@ def test_get_selection_keeps_its_kaselect_and_the_kaselect_its_molecule_alive():
     del copy
     gc.collect()
     assert molecule_alive() is None
-
-
-def test_kaselect_on_a_temporary_molecule():
-    seen = outcomes(f"""
-        import gc, kaselect, lumora.kamol as kamol
-        path, text = {str(DATA / "1hpv.pdb")!r}, "byres (resn 478 around 4)"
-        select = kaselect.KaSelect(kamol.ReadMolecule(path), text)
-        gc.collect()
-        other = kamol.ReadMolecule(path)
-    """, [("same", "tuple(a.GetIndex() for a in other.GetAtoms() if select(a)) == "
-                   "kaselect.EvaluateSelection(other, text) != ()")])
-    assert seen == {"same": ("returned", "True")}
 
 
 def test_results_are_int_indices_in_storage_order():
@@ -146,17 +112,6 @@ def test_index_array_outlives_its_molecule_and_is_its_own():
     assert tuple(second.tolist()) == tuple(range(6)) and tuple(first.tolist()) == (99, 1, 2, 3, 4, 5)
 
 
-def test_numpy_path_with_deleted_atoms():
-    mol, atoms = peptide()
-    mol.DeleteAtom(atoms[4])
-    mol.DeleteAtom(atoms[0])
-    mask = kaselect.select_mask(mol, "")
-    assert len(mask) == 6 and tuple(np.flatnonzero(mask)) == (1, 2, 3, 5)
-    assert tuple(kaselect.select_indices(mol, "name CA").tolist()) == (1,)
-    with pytest.raises(ValueError):
-        kaselect.select_indices(mol, "name CA and")
-
-
 MOLECULE_TAKERS = [lambda x: kaselect.EvaluateSelection(x, "all"), lambda x: kaselect.CountSelection(x, "all"),
                    kaselect.mol_to_selector_set, lambda x: kaselect.str_selector_set(x, ""),
                    lambda x: kaselect.select_indices(x, "all"), lambda x: kaselect.select_mask(x, "all")]
@@ -187,12 +142,3 @@ def test_atom_arguments(bad, message):
     for function in ATOM_TAKERS:
         with pytest.raises(TypeError, match=f"^{message}$"):
             function(mol, bad(mol, atoms))
-
-
-def test_subclasses_of_the_toolkit_classes_are_accepted():
-    class Molecule(kamol.KaGraphMol):
-        pass
-
-    mol = Molecule()
-    atom = mol.NewAtom(6)
-    assert kaselect.EvaluateSelection(mol, "elem C") == (0,) and kaselect.KaSelect(mol, "elem C")(atom) is True

@@ -1,13 +1,6 @@
 """Repeated calls of the main entry points, succeeding and failing, keep the
-process's resident memory flat.
-
-Each entry point is called a number of times to warm up (caches, free lists,
-the allocator's arenas), then 10**5 times more (fewer for the calls that read
-files or build selector lists; the count is given with each case) while the
-resident set size is watched. A leak of a parsed selection, a result tuple, a
-temporary text or an exception would show as megabytes: the bound, LIMIT, is
-4 MB in all, about 40 bytes per call over 10**5 calls.
-"""
+resident memory flat: after a warm-up, 10**5 calls (fewer for file reads) may
+grow it by at most 4 MB, about 40 bytes per call."""
 import gc
 import os
 from pathlib import Path
@@ -78,10 +71,7 @@ CASES = [
     ("KaSelection.Parse", 10 ** 5, lambda mol, bad: lambda: kaselect.KaSelection.Parse(TEXT)),
     ("KaSelect construction and call", 10 ** 5,
      lambda mol, bad: lambda: kaselect.KaSelect(mol, TEXT)(sample_atom(mol))),
-    ("KaSelect.GetSelection", 10 ** 5, lambda mol, bad: kaselect.KaSelect(mol, TEXT).GetSelection),
     ("EvaluateSelection", 10 ** 5, lambda mol, bad: lambda: kaselect.EvaluateSelection(mol, TEXT)),
-    ("select_mask", 10 ** 5, lambda mol, bad: lambda: kaselect.select_mask(mol, SPATIAL)),
-    ("mol_to_selector_set", 2 * 10 ** 4, lambda mol, bad: lambda: kaselect.mol_to_selector_set(mol)),
     ("KaResidueSelector from a list and call", 10 ** 5,
      lambda mol, bad: (lambda selectors: lambda: kaselect.KaResidueSelector(selectors)(sample_atom(mol)))(
          list(kaselect.parse_selector_set(SELECTORS)))),
@@ -90,13 +80,6 @@ CASES = [
     ("Parse of a faulty text", 10 ** 5, lambda mol, bad: failing(ValueError, kaselect.KaSelection.Parse, TEXT + " and")),
     ("Parse of a number out of range", 10 ** 5,
      lambda mol, bad: failing(RuntimeError, kaselect.KaSelection.Parse, TEXT + " or resi 99999999999")),
-    ("Parse of an unencodable text", 10 ** 5,
-     lambda mol, bad: failing(TypeError, kaselect.KaSelection.Parse, TEXT + " or name \udcff")),
-    ("KaSelect without a molecule", 10 ** 5, lambda mol, bad: failing(TypeError, kaselect.KaSelect, None, TEXT)),
-    ("parse_selector_set of a faulty list", 10 ** 5,
-     lambda mol, bad: failing(ValueError, kaselect.parse_selector_set, SELECTORS + ",ALA")),
-    ("ReadMolecule of a missing file", 10 ** 5,
-     lambda mol, bad: failing(FileNotFoundError, kamol.ReadMolecule, DATA / "absent" / "nothing.pdb")),
     ("ReadMolecule of an unreadable file", 10 ** 4, lambda mol, bad: failing(ValueError, kamol.ReadMolecule, bad)),
 ]
 
@@ -107,9 +90,3 @@ def test_repeated_calls_keep_memory_flat(molecule, garbage, capfd, name, count, 
     grown = growth(call, count)
     capfd.readouterr()  # the unreadable file's warnings
     assert grown < LIMIT, "%s: %d calls grew the resident set by %.1f MB" % (name, count, grown / 2 ** 20)
-
-
-def test_the_measure_sees_a_leak():
-    # 10**5 kept objects of about the size of a leaked parse tree.
-    kept = []
-    assert growth(lambda: kept.append(bytearray(120)), 10 ** 5) > LIMIT
