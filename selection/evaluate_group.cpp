@@ -7,6 +7,7 @@
 
 #include "selection/evaluate_internal.h"
 #include "selection/molecule_cache.h"
+#include "selection/structure_key.h"
 
 namespace KaSel {
 
@@ -44,7 +45,7 @@ AtomMask ChainGroupOf(const SelectionContext& context, const Predicate& inner) {
 
 const AtomMask& ResidueMembers(const SelectionContext& context, const ByResPredicate& node) {
     if (const AtomMask* remembered = context.RememberedResult(node)) return *remembered;
-    const std::string key = "byres_" + node.inner->ToString();
+    const std::string key = "byres_" + StructureKey(*node.inner);
     if (!context.HasResidueGroup(key))
         context.SetResidueGroup(key, ResidueGroupOf(context, *node.inner));
     const AtomMask& members = context.GetResidueGroup(key);
@@ -54,7 +55,7 @@ const AtomMask& ResidueMembers(const SelectionContext& context, const ByResPredi
 
 const AtomMask& ChainMembers(const SelectionContext& context, const ByChainPredicate& node) {
     if (const AtomMask* remembered = context.RememberedResult(node)) return *remembered;
-    const std::string key = "bychain_" + node.inner->ToString();
+    const std::string key = "bychain_" + StructureKey(*node.inner);
     if (!context.HasChainGroup(key))
         context.SetChainGroup(key, ChainGroupOf(context, *node.inner));
     const AtomMask& members = context.GetChainGroup(key);

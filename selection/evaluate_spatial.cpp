@@ -1,10 +1,11 @@
 // Distance predicates: around, expand and beyond share one mask per
-// (distance text, inner canonical text) in a context.
+// (distance text, inner structure key) in a context.
 #include <string>
 
 #include "selection/evaluate_internal.h"
 #include "selection/distance_mask.h"
 #include "selection/molecule_cache.h"
+#include "selection/structure_key.h"
 
 namespace KaSel {
 
@@ -13,7 +14,7 @@ using detail::AtomSpan;
 namespace {
 
 std::string SpatialKey(float distance, const Predicate& inner) {
-    return "around_" + FormatNumber(distance) + "_" + inner.ToString();
+    return "around_" + FormatNumber(distance) + "_" + StructureKey(inner);
 }
 
 // Masks from few sources on a molecule without a fitting atom grid are

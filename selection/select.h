@@ -18,7 +18,8 @@ struct MoleculePointCloud;
 
 // Per-binding evaluation state: the molecule, the lazily built KD-tree and
 // the whole-molecule results of grouping and distance sub-selections, keyed
-// by "byres_"/"bychain_"/"around_<distance>_" plus the inner canonical text.
+// by "byres_"/"bychain_"/"around_<distance>_" plus the inner sub-tree's
+// StructureKey.
 // Evaluation is logically const, so the caches are filled through const
 // methods. One context serves one thread at a time.
 class SelectionContext {
