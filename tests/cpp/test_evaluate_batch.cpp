@@ -187,24 +187,4 @@ INSTANTIATE_TEST_SUITE_P(
 
 // ---- KaSelect --------------------------------------------------------------------------
 
-TEST(KaSelectBinding, AtomOfAnotherMoleculeIsAnsweredWithoutFault) {
-    std::unique_ptr<Kamol::KaGraphMol> mol = Load("1hpv.pdb");
-    MoleculeBuilder other;
-    for (int i = 0; i < 3; ++i) other.Add(6, "CA", Residue("ALA", 25, "A"));
-    Kamol::KaAtomBase& huge = *other.molecule.GetAtom(2);
-    // Distance and grouping answers are looked up by the atom's index in the
-    // tables built for the bound molecule.
-    for (const char* text : {"byres (resi 25 and chain A)", "water around 5", "resn 478 beyond 3", "bychain chain B",
-                             "resn 478 expand 30"}) {
-        std::vector<unsigned int> bound = EvaluateSelection(*mol, text);
-        bool boundAnswer = std::find(bound.begin(), bound.end(), huge.GetIndex()) != bound.end();
-        EXPECT_EQ(KaSelect(*mol, text)(huge), boundAnswer) << text;
-    }
-    KaSelect byName(*mol, "name CA and resi 25");
-    EXPECT_TRUE(byName(huge));
-    KaSelect protein(*mol, "protein");
-    EXPECT_FALSE(protein(huge));  // the atom's own molecule carries no marks
-    EXPECT_TRUE(mol->HasData(TaggedTag()));
-}
-
 }  // namespace

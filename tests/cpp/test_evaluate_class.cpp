@@ -14,14 +14,6 @@ using namespace evaltest;
 
 // ---- residue-name tables ----------------------------------------------------------
 
-TEST(ClassifyResidueName, LooksNamesUpExactlyAfterStrippingWhiteSpace) {
-    const std::pair<const char*, int> cases[] = {
-        {" HOH", ComponentWater}, {"TIP3\t\n", ComponentWater}, {"hoh", ComponentLigand}, {"NME", ComponentProtein},
-        {"DA", ComponentNucleic}, {"CA", ComponentCofactor}, {"EDO", ComponentSolvent}, {"UNL", ComponentLigand},
-        {"  ", ComponentLigand}, {"AL A", ComponentLigand}, {"TIP4", ComponentLigand}};
-    for (auto [name, component] : cases) EXPECT_EQ(ClassifyResidueName(name), component) << '"' << name << '"';
-}
-
 // ---- class predicates on a small complex --------------------------------------------
 
 // Index: atom.
@@ -95,7 +87,6 @@ TEST(ClassPredicates, SelectExactlyTheExpectedAtoms) {
 
 // ---- the marks -------------------------------------------------------------------------
 
-KaSystem::KaTag TaggedTag() { return KaSystem::TagFromName("KaSel_Tagged"); }
 KaSystem::KaTag ComponentTag() { return KaSystem::TagFromName("KaSel_Component"); }
 
 TEST(ComponentMarks, AreNeverRecomputed) {

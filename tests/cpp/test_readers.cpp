@@ -280,14 +280,10 @@ TEST(MmcifReaderRecords, UsesAuthorChainsTurnsLinksAndModels) {
     ASSERT_EQ(mol.NumAtoms(), 5u);
     EXPECT_EQ(Res(mol.GetAtom(0)).chainId, "X");
     EXPECT_EQ(Res(mol.GetAtom(0)).residueNumber, 5);
-    EXPECT_EQ(Res(mol.GetAtom(0)).secondaryStructure, 9u);
-    EXPECT_EQ(Res(mol.GetAtom(2)).insertCode, 'A');
-    EXPECT_EQ(Res(mol.GetAtom(2)).secondaryStructure, 16u);
-    EXPECT_FLOAT_EQ(Res(mol.GetAtom(2)).occupancy, 0.5f);
-    EXPECT_EQ(Res(mol.GetAtom(2)).serialNumber, 3);
-    EXPECT_FLOAT_EQ(Res(mol.GetAtom(2)).bFactor, 12.0f);
-    EXPECT_TRUE(Res(mol.GetAtom(3)).hetAtom);
-    EXPECT_FALSE(Res(mol.GetAtom(0)).hetAtom);
+    const Kamol::KaResidue &first = Res(mol.GetAtom(0)), &third = Res(mol.GetAtom(2));
+    EXPECT_EQ(std::make_tuple(first.secondaryStructure, first.hetAtom, third.insertCode, third.secondaryStructure,
+                              third.occupancy, third.serialNumber, third.bFactor, Res(mol.GetAtom(3)).hetAtom),
+              std::make_tuple(9u, false, 'A', 16u, 0.5f, 3, 12.0f, true));
     EXPECT_TRUE(Kamol::AreBonded(*mol.GetAtom(3), *mol.GetAtom(4)));   // 2.8 A: the link, not distance
     EXPECT_TRUE(Kamol::AreBonded(*mol.GetAtom(0), *mol.GetAtom(1)));   // perceived
     EXPECT_FALSE(Kamol::AreBonded(*mol.GetAtom(1), *mol.GetAtom(2)));  // 3.55 A

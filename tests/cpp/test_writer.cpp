@@ -70,13 +70,8 @@ INSTANTIATE_TEST_SUITE_P(BundledFiles, PdbRoundTrip, ::testing::Values("1hpv.pdb
 // alternate locations, metal names and helix classes survive the trip.
 TEST(PdbWriter, KeepsWideNumbersAndOddFields) {
     Kamol::KaGraphMol mol;
-    struct AtomFields {
-        uint32_t element;
-        const char* name;
-        int residueNumber, serial;
-        const char* chain;
-        char icode, altloc;
-        uint32_t flags;
+    struct AtomFields {  // element, name, residue number, serial, chain, insert code, altloc, flags
+        uint32_t element; const char* name; int residueNumber, serial; const char* chain; char icode, altloc; uint32_t flags;
     };
     const AtomFields atoms[] = {{26, "FE", 12345, 123456, "AB", 'B', 'C', 9},
                                {6, "CA", -5, 7, "AB", ' ', ' ', 9},

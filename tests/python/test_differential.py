@@ -1,14 +1,9 @@
 """Generated differential: random selection trees evaluated by the engine and by
-a small NumPy reference on real structures, atom for atom.
-
-The reference reads every atom once through the public API and applies the
-language's rules (Parts 2.2 to 2.5 of the spec) column-wise. Leaves cover names
-(with wildcards), residue names, numbers, chains, alternate locations,
-elements, indices, serials, B-factors and the classes protein, ligand, water,
-solvent, organic, backbone, sidechain, capping, metal, heavy, hydrogen,
-polar/nonpolar hydrogen and the secondary-structure classes. Distances come from a set that
-prints exactly at 6 significant digits (distances that print alike share one
-mask by design)."""
+a small NumPy reference on real structures, atom for atom. The reference reads
+every atom once through the public API and applies the language's rules column
+by column, for every keyword; element leaves use the symbols in ELEMENTS, and
+distances print exactly at 6 significant digits (distances that print alike
+share one mask by design)."""
 import fnmatch
 from pathlib import Path
 
@@ -123,17 +118,16 @@ def numeric(keyword, column, dtype, values):
 
 
 def text_leaf(keyword, column, values, rule):
-    return st.sampled_from(values).map(
-        lambda v: (f"{keyword} {v}", lambda s, v=v: rule(getattr(s, column), v)))
+    return st.sampled_from(values).map(lambda v: (f"{keyword} {v}", lambda s, v=v: rule(getattr(s, column), v)))
 
 
 B_VALUES = st.sampled_from(["24.5", "24.50001", "24.49999", "15", "30.25", "0"])
 LEAVES = st.one_of(
     st.sampled_from(sorted(CLASSES)).map(lambda k: (k, CLASSES[k])),
-    text_leaf("name", "name", ["CA", "C*", "?", "O?", "*1", "N", "C?1"], lambda c, v: np.array(
-        [fnmatch.fnmatchcase(n.strip(" "), v) for n in c])),
-    text_leaf("resn", "resn", ["HOH", "ALA", "478", "G*", "?E?", "MPD"], lambda c, v: np.array(
-        [fnmatch.fnmatchcase(n, v) for n in c])),
+    text_leaf("name", "name", ["CA", "C*", "?", "O?", "*1", "N", "C?1"],
+              lambda c, v: np.array([fnmatch.fnmatchcase(n.strip(" "), v) for n in c])),
+    text_leaf("resn", "resn", ["HOH", "ALA", "478", "G*", "?E?", "MPD"],
+              lambda c, v: np.array([fnmatch.fnmatchcase(n, v) for n in c])),
     text_leaf("chain", "chain", ["A", "B", "W"], lambda c, v: c == v),
     text_leaf("alt", "alt", ["A", "B"], lambda c, v: c == v),
     text_leaf("elem", "z", sorted(ELEMENTS), lambda c, v: c == ELEMENTS[v]),

@@ -127,26 +127,6 @@ def test_atoms_from_temporary_molecules_stay_usable():
     assert (proc.returncode, proc.stdout) == (0, "N PRO 1631 N 1631 O\n"), proc.stderr
 
 
-@pytest.fixture
-def handler():
-    h = k.ErrorHandler()
-    strict, level = h.GetStrict(), h.GetLevel()
-    yield h
-    h.SetStrict(strict)
-    h.SetLevel(level)
-
-
-def test_handler_prints_counts_and_filters(handler, capfd):
-    handler.ClearCounts()
-    for level, text in [(4, "something odd"), (2, "below the threshold"), (3, "plain")]:
-        handler.Msg(level, text)
-    assert capfd.readouterr().err == "Warning: something odd\nplain\n"
-    assert (handler.Count(4), handler.Count(2), handler.Count(0)) == (1, 0, 2)
-    handler.SetStrict(False)
-    handler.Msg(5, "recoverable")
-    assert capfd.readouterr().err == "Warning: recoverable\n" and handler.Count(4) == 2
-
-
 @pytest.mark.parametrize("setup, message, status, printed", [
     ("", "Msg(6, 'giving up')", 1, "Fatal: giving up\n"),
     ("", "Msg(7, 'how to use')", 0, "Usage: how to use\n"),

@@ -78,8 +78,6 @@ CASES = [
     ("ReadMolecule", 10 ** 4, lambda mol, bad: lambda: kamol.ReadMolecule(DATA / "pept.pdb")),
     # Calls that fail, with the error they must raise.
     ("Parse of a faulty text", 10 ** 5, lambda mol, bad: failing(ValueError, kaselect.KaSelection.Parse, TEXT + " and")),
-    ("Parse of a number out of range", 10 ** 5,
-     lambda mol, bad: failing(RuntimeError, kaselect.KaSelection.Parse, TEXT + " or resi 99999999999")),
     ("ReadMolecule of an unreadable file", 10 ** 4, lambda mol, bad: failing(ValueError, kamol.ReadMolecule, bad)),
 ]
 
