@@ -97,8 +97,9 @@ TEST(PdbReader, ReadsHelixClassesTurnsAndConectRecords) {
         "TURN     1 T1  GLY E   7  GLU E   8\n" + atoms +
         // Two hetero atoms 3 A apart, joined only by CONECT; two 1.2 A apart,
         // both named by CONECT, whose bonds the file gives in full.
-        "HETATM  901  C1  LIG X   1      50.000  50.000  50.000  1.00 20.00           C\n"
-        "HETATM  902  C2  LIG X   1      53.000  50.000  50.000  1.00 20.00           C\n"
+        // An explicit plus sign, and columns 79-80 that hold no charge (cleared).
+        "HETATM  901  C1  LIG X   1     +50.000  50.000  50.000  1.00 20.00           C\n"
+        "HETATM  902  C2  LIG X   1      53.000  50.000  50.000  1.00 20.00           C1X\n"
         "HETATM  903  C3  LIG X   1      50.000  51.200  50.000  1.00 20.00           C\n"
         "CONECT  901  902\n"
         "CONECT  903  999\n"
@@ -114,6 +115,9 @@ TEST(PdbReader, ReadsHelixClassesTurnsAndConectRecords) {
     std::vector<const KaAtomBase*> lig = ResidueAtoms(*mol, "X", 1);
     ASSERT_EQ(lig.size(), 3u);
     EXPECT_TRUE(Kamol::AreBonded(*lig[0], *lig[1]));
+    float xyz[3];
+    mol->GetCoords(*lig[0], xyz);
+    EXPECT_EQ(xyz[0], 50.0f);
     EXPECT_FALSE(Kamol::AreBonded(*lig[0], *lig[2]));
     EXPECT_EQ(warnings.count, 2u);
     EXPECT_NE(warnings.text.find("1 CONECT bonds"), std::string::npos) << warnings.text;
