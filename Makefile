@@ -5,6 +5,8 @@
 #   make demo     install, then the command-line tool on a bundled protein-ligand complex
 #   make bench    install, then the C++ benchmarks and kaselect beside other engines
 #   make fuzz     the libFuzzer targets, FUZZ_SECONDS (default 60) each; not part of make test
+#   make mutants  mutation testing of selection/ and molecule/ (MUTANT_SEED, MUTANT_COUNT); not part of make test
+#   make stats    lines of code and of tests, and their ratio
 
 SHELL := /bin/bash
 PYTHON ?= python3
@@ -20,7 +22,7 @@ PYPI_BUILD := scikit-build-core "swig>=4.4.1,<4.5"
 CPP_BUILD := build/cpp
 ASAN_BUILD := build/asan
 
-.PHONY: install deps venv package test test-cpp test-asan test-python demo bench bench-peers clean
+.PHONY: install deps venv package test test-cpp test-asan test-python demo bench bench-peers clean mutants stats
 
 install: deps package
 
@@ -122,6 +124,28 @@ fuzz: deps
 	  echo "   $$status; corpus now $$(ls $$work | wc -l) inputs"; \
 	done; \
 	if [ -n "$$failed" ]; then echo "Failed:$$failed; see the logs and $(FUZZ_BUILD)/artifacts/"; exit 1; fi
+
+# Mutation testing: a fixed-seed sample of MUTANT_COUNT mutants of selection/
+# and molecule/ that build, each run against the C++ and Python tests in
+# build/mutants (about an hour). Not part of make test.
+MUTANT_SEED ?= 13
+MUTANT_COUNT ?= 40
+
+mutants: deps venv
+	$(VPY) -m pip install -q universalmutator
+	PATH="$(CURDIR)/$(VENV)/bin:$$PATH" $(VPY) tools/run_mutants.py --seed $(MUTANT_SEED) --count $(MUTANT_COUNT) --jobs $(JOBS)
+
+# Lines of code and of tests (data excluded); the tests should stay between a
+# quarter and a third of the code.
+CODE_DIRS := system molecule grid selection python
+TEST_DIRS := tests/cpp tests/python
+
+stats:
+	@code=$$(git ls-files -- $(CODE_DIRS) | grep -E '\.(cpp|h|i|py)$$' | xargs cat | wc -l); \
+	tests=$$(git ls-files -- $(TEST_DIRS) | grep -E '\.(cpp|h|hpp|i|py)$$' | xargs cat | wc -l); \
+	echo "code lines   $$code ($(CODE_DIRS))"; \
+	echo "test lines   $$tests ($(TEST_DIRS), data excluded)"; \
+	awk -v t=$$tests -v c=$$code 'BEGIN { printf "ratio        %.3f (target 0.25 to 0.33)\n", t / c }'
 
 clean:
 	rm -rf build $(VENV) $(BENCH_VENV)

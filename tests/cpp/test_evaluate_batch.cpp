@@ -54,40 +54,12 @@ TEST_P(BatchEqualsPerAtom, SameAtomsAndSameMarks) {
 }
 
 const char* const kTexts[] = {
-    "",
-    "all",
-    "none",
-    "protein",
-    "not protein",
-    "water and not protein",
-    "elem C and protein",
-    "elem Xe and protein",
-    "name CA+CB and resi 10-20",
-    "resn 478 or water",
-    "chain A and resi < 30",
-    "byres (resn 478 around 5)",
-    "bychain (resi 25 and chain B)",
-    "resn 478 around 4 or ligand",
-    "not (ligand around 5)",
-    "index < 100 and (protein expand 2)",
-    "b < 20 and sidechain",
-    "polar_hydrogen or nonpolar_hydrogen",
-    "helix or sheet or turn",
-    "loop and backbone",
-    "metal or capping",
-    "organic and not solvent",
-    "none and protein",
-    "all or protein",
-    "(elem O and water) around 3 and not water",
-    "resn HOH beyond 6",
-    "byres hydrogen",
-    "frag 0 and id > 1000",
-    "alt A or alt B",
-    "heavy and chain B and not byres (water around 3.5)",
-    "(water around 3) and (water expand 3) and not (water beyond 3)",
-    "elem N and organic",
-    "elem Xe around 5 and protein",
-    "name C* and not (resn 478 or resn HOH)",
+    "", "none", "not protein", "water and not protein", "elem Xe and protein", "name CA+CB and resi 10-20",
+    "byres (resn 478 around 5)", "bychain (resi 25 and chain B)", "resn 478 around 4 or ligand",
+    "index < 100 and (protein expand 2)", "b < 20 and sidechain", "polar_hydrogen or nonpolar_hydrogen",
+    "helix or sheet or turn", "loop and backbone", "metal or capping", "organic and not solvent", "all or protein",
+    "(elem O and water) around 3 and not water", "resn HOH beyond 6", "frag 0 and id > 1000", "alt A or alt B",
+    "heavy and chain B and not byres (water around 3.5)", "elem Xe around 5 and protein",
     "bychain (ligand around 4) and not protein",
     "protein and backbone",
     "not (water or ligand) and not sidechain",
@@ -205,14 +177,6 @@ INSTANTIATE_TEST_SUITE_P(
         ChangeCase{"bond added", "nonpolar_hydrogen", [](Kamol::KaGraphMol& m) { m.NewBond(AtomAt(m, 6), AtomAt(m, 4)); }},
         ChangeCase{"bond removed with its atom", "organic and not protein",
                    [](Kamol::KaGraphMol& m) { m.DeleteAtom(AtomAt(m, 5)); }},
-        ChangeCase{"mark rewritten by hand", "water",
-                   [](Kamol::KaGraphMol& m) { AtomAt(m, 5).SetData<int>(KaSystem::TagFromName("KaSel_Component"), 32); }},
-        ChangeCase{"mark replaced by another type", "protein",
-                   [](Kamol::KaGraphMol& m) {
-                       Kamol::KaAtomBase& atom = AtomAt(m, 1);
-                       atom.RemoveData(KaSystem::TagFromName("KaSel_Component"));
-                       atom.SetData<double>(KaSystem::TagFromName("KaSel_Component"), 1.0);
-                   }},
         ChangeCase{"atom moved", "resn HOH around 3",
                    [](Kamol::KaGraphMol& m) {
                        const float xyz[3] = {7, 0, 0};
@@ -225,65 +189,5 @@ INSTANTIATE_TEST_SUITE_P(
                    }}));
 
 // ---- KaSelect --------------------------------------------------------------------------
-
-TEST(KaSelectBinding, EmptyTextAndDefaultSelectionSelectEveryAtom) {
-    std::unique_ptr<Kamol::KaGraphMol> mol = Load("3al1.pdb");
-    const Indices& live = mol->Columns().live;
-    EXPECT_EQ(EvaluateSelection(*mol, ""), live);
-    EXPECT_EQ(CountSelection(*mol, ""), live.size());
-    KaSelect select(*mol, KaSelection());
-    EXPECT_EQ(AskEachAtom(*mol, select), live);
-    EXPECT_EQ(select.GetSelection().ToCanonical(), "all");
-    EXPECT_EQ(KaSelect(*mol, "water and protein").GetSelection().ToCanonical(), "(protein and water)");
-}
-
-TEST(KaSelectBinding, EmptyMoleculeAndBadText) {
-    Kamol::KaGraphMol empty;
-    for (const char* text : {"", "protein", "byres (water around 5)", "water beyond 3"})
-        EXPECT_TRUE(EvaluateSelection(empty, text).empty()) << text;
-    EXPECT_EQ(CountSelection(empty, "all"), 0u);
-    EXPECT_THROW(EvaluateSelection(empty, "resn"), SelectionError);
-    EXPECT_THROW(CountSelection(empty, " "), SelectionError);
-    EXPECT_THROW(KaSelect(empty, "around 5"), SelectionError);
-}
-
-TEST(KaSelectBinding, AnswersFromItsCachesWhileCopiesStartAfresh) {
-    MoleculeBuilder b;
-    b.Add(8, "O", Residue("LIG"), 0, 0, 0);
-    b.Add(6, "C", Residue("ALA"), 10, 0, 0);
-    b.Add(6, "C", Residue("ALA"), 2, 0, 0);
-    KaSelect select(b.molecule, "ligand around 3");
-    Kamol::KaAtomBase& far = *b.molecule.GetAtom(1);
-    EXPECT_FALSE(select(far));
-    const float moved[3] = {1, 0, 0};
-    b.molecule.SetCoords(far, moved);
-    EXPECT_FALSE(select(far));  // the mask was made before the move
-    KaSelect copy(select);
-    std::unique_ptr<KaSelect> clone(select.Clone());
-    EXPECT_TRUE(copy(far));
-    EXPECT_TRUE((*clone)(far));
-    EXPECT_EQ(clone->GetSelection().ToCanonical(), "ligand around 3");
-    EXPECT_EQ(EvaluateSelection(b.molecule, "ligand around 3"), (Indices{1, 2}));
-}
-
-TEST(KaSelectBinding, AtomOfAnotherMoleculeIsAnsweredWithoutFault) {
-    std::unique_ptr<Kamol::KaGraphMol> mol = Load("1hpv.pdb");
-    MoleculeBuilder other;
-    for (int i = 0; i < 3; ++i) other.Add(6, "CA", Residue("ALA", 25, "A"));
-    Kamol::KaAtomBase& huge = *other.molecule.GetAtom(2);
-    // Distance and grouping answers are looked up by the atom's index in the
-    // tables built for the bound molecule.
-    for (const char* text : {"byres (resi 25 and chain A)", "water around 5", "resn 478 beyond 3", "bychain chain B",
-                             "resn 478 expand 30"}) {
-        std::vector<unsigned int> bound = EvaluateSelection(*mol, text);
-        bool boundAnswer = std::find(bound.begin(), bound.end(), huge.GetIndex()) != bound.end();
-        EXPECT_EQ(KaSelect(*mol, text)(huge), boundAnswer) << text;
-    }
-    KaSelect byName(*mol, "name CA and resi 25");
-    EXPECT_TRUE(byName(huge));
-    KaSelect protein(*mol, "protein");
-    EXPECT_FALSE(protein(huge));  // the atom's own molecule carries no marks
-    EXPECT_TRUE(mol->HasData(TaggedTag()));
-}
 
 }  // namespace

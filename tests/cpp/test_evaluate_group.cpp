@@ -2,6 +2,8 @@
 // bychain by the first byte of the chain identifier.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "evaluate_fixture.h"
 #include "selection/predicate.h"
 
@@ -29,71 +31,25 @@ void BuildGroups(MoleculeBuilder& b) {
 
 PredicatePtr AtomIndex(uint32_t index) { return Make<IndexPredicate>(index, Equal); }
 
-struct GroupCase {
-    const char* label;
-    bool byChain;
-    PredicatePtr inner;
-    Indices expected;
-};
-
-void PrintTo(const GroupCase& c, std::ostream* out) { *out << c.label; }
-
-class GroupTest : public ::testing::TestWithParam<GroupCase> {};
-
-TEST_P(GroupTest, WidensToWholeGroups) {
-    const GroupCase& c = GetParam();
+TEST(GroupPredicates, WidenToWholeGroups) {
+    const std::tuple<const char*, bool, PredicatePtr, Indices> cases[] = {
+        {"residue name takes no part", false, AtomIndex(0), {0, 1}},
+        {"other chain stays apart", false, AtomIndex(2), {2}},
+        {"other insert code stays apart", false, AtomIndex(3), {3}},
+        {"chain compared by first byte", false, AtomIndex(4), {4, 5}},
+        {"empty chain groups with blank-led chain and default record", false, AtomIndex(6), {6, 7, 8}},
+        {"empty inner selection", false, Make<FalsePredicateImpl>(), {}},
+        {"byres of whole residues is unchanged", false, Make<ByResPredicate>(AtomIndex(4)), {4, 5}},
+        {"bychain by first byte", true, AtomIndex(4), {0, 1, 3, 4, 5}},
+        {"bychain of blank chains", true, AtomIndex(8), {6, 7, 8}},
+        {"bychain empty inner", true, Make<ResnPredicate>(std::string("XXX")), {}},
+        {"bychain of whole chains is unchanged", true, Make<ByChainPredicate>(AtomIndex(2)), {2}}};
     MoleculeBuilder b;
     BuildGroups(b);
-    PredicatePtr root = c.byChain ? Make<ByChainPredicate>(c.inner) : Make<ByResPredicate>(c.inner);
-    EXPECT_EQ(PerAtom(b.molecule, *root), c.expected);
-    EXPECT_EQ(Batch(b.molecule, *root), c.expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Keys, GroupTest,
-    ::testing::Values(
-        GroupCase{"residue name takes no part", false, AtomIndex(0), {0, 1}},
-        GroupCase{"other chain stays apart", false, AtomIndex(2), {2}},
-        GroupCase{"other insert code stays apart", false, AtomIndex(3), {3}},
-        GroupCase{"chain compared by first byte", false, AtomIndex(4), {4, 5}},
-        GroupCase{"empty chain groups with blank-led chain and default record", false, AtomIndex(6), {6, 7, 8}},
-        GroupCase{"default record joins the blank-chain residue 1", false, AtomIndex(8), {6, 7, 8}},
-        GroupCase{"empty inner selection", false, Make<FalsePredicateImpl>(), {}},
-        GroupCase{"several residues", false, Make<ResnPredicate>(std::string("ALA")), {0, 1, 2, 3, 4, 5}},
-        GroupCase{"byres of whole residues is unchanged", false, Make<ByResPredicate>(AtomIndex(4)), {4, 5}},
-        GroupCase{"bychain by first byte", true, AtomIndex(4), {0, 1, 3, 4, 5}},
-        GroupCase{"bychain of blank chains", true, AtomIndex(8), {6, 7, 8}},
-        GroupCase{"bychain of one chain", true, AtomIndex(9), {9}},
-        GroupCase{"bychain empty inner", true, Make<ResnPredicate>(std::string("XXX")), {}},
-        GroupCase{"bychain of whole chains is unchanged", true, Make<ByChainPredicate>(AtomIndex(2)), {2}}));
-
-TEST(GroupSets, AreSharedByEqualInnerSelectionsAndKeptPerContext) {
-    MoleculeBuilder b;
-    BuildGroups(b);
-    int first = 0, second = 0;
-    class Counting : public Predicate {
-    public:
-        explicit Counting(int& count) : count_(count) {}
-        bool Evaluate(const SelectionContext&, const Kamol::KaAtomBase& atom) const override {
-            ++count_;
-            return atom.GetIndex() == 2;
-        }
-        std::string ToString() const override { return "index 2"; }
-        PredicateType GetType() const override { return PredicateType::INDEX; }
-
-    private:
-        int& count_;
-    };
-    PredicatePtr root = Or({Make<ByResPredicate>(std::make_shared<Counting>(first)),
-                            Make<ByResPredicate>(std::make_shared<Counting>(second)),
-                            Make<ByChainPredicate>(std::make_shared<Counting>(second))});
-    for (auto evaluate : {PerAtom, Batch}) {
-        first = second = 0;
-        EXPECT_EQ(evaluate(b.molecule, *root), (Indices{2}));
-        // Each key is computed once: the first byres asks all 10 atoms; the
-        // second byres shares its set; bychain computes its own.
-        EXPECT_EQ(first, 10);
-        EXPECT_EQ(second, 10);
+    for (const auto& [label, byChain, inner, expected] : cases) {
+        PredicatePtr root = byChain ? Make<ByChainPredicate>(inner) : Make<ByResPredicate>(inner);
+        EXPECT_EQ(PerAtom(b.molecule, *root), expected) << label;
+        EXPECT_EQ(Batch(b.molecule, *root), expected) << label;
     }
 }
 

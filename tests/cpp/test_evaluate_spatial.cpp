@@ -5,13 +5,13 @@
 #include <cmath>
 #include <limits>
 #include <random>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
 #include "evaluate_fixture.h"
 #include "selection/distance_mask.h"
 #include "selection/molecule_cache.h"
-#include "selection/spatial_index.h"
 
 namespace {
 
@@ -47,75 +47,25 @@ void BuildLine(MoleculeBuilder& b) {
     b.Add(6, "C6", Residue("ALA"), 0, 0, -4.99f);
 }
 
-struct DistanceCase {
-    const char* label;
-    float distance;
-    const char* innerResidue;
-    Indices around, expand, beyond;
-};
-
-void PrintTo(const DistanceCase& c, std::ostream* out) { *out << c.label; }
-
-class DistanceTest : public ::testing::TestWithParam<DistanceCase> {};
-
-TEST_P(DistanceTest, AroundExpandBeyond) {
-    const DistanceCase& c = GetParam();
+TEST(DistancePredicates, AroundExpandBeyondAtTheBoundaries) {
+    // (label, distance, inner residue, around, expand, beyond)
+    const std::tuple<const char*, float, const char*, Indices, Indices, Indices> cases[] = {
+        {"exactly the distance is outside", 5.0f, "LIG", {1, 3, 6}, {0, 1, 3, 6}, {2, 4, 5}},
+        {"negative distance counts by magnitude", -5.0f, "LIG", {1, 3, 6}, {0, 1, 3, 6}, {2, 4, 5}},
+        {"zero selects nothing, not even the inner atoms", 0.0f, "LIG", {}, {}, {0, 1, 2, 3, 4, 5, 6}},
+        {"empty inner selection", 5.0f, "HOH", {}, {}, {0, 1, 2, 3, 4, 5, 6}},
+        {"inner of many atoms", 2.5f, "ALA", {}, {1, 2, 3, 4, 5, 6}, {0}},
+        {"NaN distance is within nothing", kNaN, "LIG", {}, {}, {0, 1, 2, 3, 4, 5, 6}},
+        {"infinite distance covers every finite pair", kInf, "LIG", {1, 2, 3, 4, 5, 6}, {0, 1, 2, 3, 4, 5, 6}, {}}};
     MoleculeBuilder b;
     BuildLine(b);
-    PredicatePtr inner = Make<ResnPredicate>(std::string(c.innerResidue));
-    PredicatePtr around = Make<AroundPredicate>(c.distance, inner);
-    PredicatePtr expand = Make<ExpandPredicate>(c.distance, inner);
-    PredicatePtr beyond = Make<BeyondPredicate>(c.distance, inner);
-    EXPECT_EQ(PerAtom(b.molecule, *around), c.around);
-    EXPECT_EQ(Batch(b.molecule, *around), c.around);
-    EXPECT_EQ(PerAtom(b.molecule, *expand), c.expand);
-    EXPECT_EQ(Batch(b.molecule, *expand), c.expand);
-    EXPECT_EQ(PerAtom(b.molecule, *beyond), c.beyond);
-    EXPECT_EQ(Batch(b.molecule, *beyond), c.beyond);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Boundaries, DistanceTest,
-    ::testing::Values(
-        DistanceCase{"exactly the distance is outside", 5.0f, "LIG", {1, 3, 6}, {0, 1, 3, 6}, {2, 4, 5}},
-        DistanceCase{"negative distance counts by magnitude", -5.0f, "LIG", {1, 3, 6}, {0, 1, 3, 6}, {2, 4, 5}},
-        DistanceCase{"zero selects nothing, not even the inner atoms", 0.0f, "LIG", {}, {}, {0, 1, 2, 3, 4, 5, 6}},
-        DistanceCase{"empty inner selection", 5.0f, "HOH", {}, {}, {0, 1, 2, 3, 4, 5, 6}},
-        DistanceCase{"inner of many atoms", 2.5f, "ALA", {}, {1, 2, 3, 4, 5, 6}, {0}},
-        DistanceCase{"NaN distance is within nothing", kNaN, "LIG", {}, {}, {0, 1, 2, 3, 4, 5, 6}},
-        DistanceCase{"infinite distance covers every finite pair", kInf, "LIG", {1, 2, 3, 4, 5, 6}, {0, 1, 2, 3, 4, 5, 6}, {}}));
-
-TEST(DistanceMasks, AreSharedByKeyAcrossKindsAndDistancesThatPrintAlike) {
-    MoleculeBuilder b;
-    BuildLine(b);
-    int first = 0, second = 0;
-    // Counts the atoms it is asked about; prints as its inner selection.
-    class Counting : public Predicate {
-    public:
-        Counting(int& count) : count_(count) {}
-        bool Evaluate(const SelectionContext&, const Kamol::KaAtomBase& atom) const override {
-            ++count_;
-            return atom.GetIndex() == 0;
+    for (const auto& [label, distance, residue, around, expand, beyond] : cases) {
+        PredicatePtr inner = Make<ResnPredicate>(std::string(residue));
+        for (auto evaluate : {PerAtom, Batch}) {
+            EXPECT_EQ(evaluate(b.molecule, *Make<AroundPredicate>(distance, inner)), around) << label;
+            EXPECT_EQ(evaluate(b.molecule, *Make<ExpandPredicate>(distance, inner)), expand) << label;
+            EXPECT_EQ(evaluate(b.molecule, *Make<BeyondPredicate>(distance, inner)), beyond) << label;
         }
-        std::string ToString() const override { return "resn LIG"; }
-        PredicateType GetType() const override { return PredicateType::RESN; }
-
-    private:
-        int& count_;
-    };
-    int& expandCount = first;
-    int& aroundCount = second;
-    PredicatePtr root = Or({Make<ExpandPredicate>(5.0f, std::make_shared<Counting>(expandCount)),
-                            Make<AroundPredicate>(5.000001f, std::make_shared<Counting>(aroundCount))});
-    // The expand node builds the mask, asking about all 7 atoms; the around
-    // node asks only about the 3 atoms left (2, 4, 5) and finds the mask made
-    // for distance 5, so the atoms at exactly 5 stay outside.
-    const Indices expected{0, 1, 3, 6};
-    for (auto evaluate : {PerAtom, Batch}) {
-        expandCount = aroundCount = 0;
-        EXPECT_EQ(evaluate(b.molecule, *root), expected);
-        EXPECT_EQ(expandCount, 7);
-        EXPECT_EQ(aroundCount, 3);
     }
 }
 
@@ -129,25 +79,6 @@ TEST(DistanceMasks, AtomsWhoseIndexIsNotBelowTheAtomCountAreNeverWithin) {
         EXPECT_EQ(evaluate(b.molecule, *Make<AroundPredicate>(1.0f, inner)), (Indices{2}));
         EXPECT_EQ(evaluate(b.molecule, *Make<BeyondPredicate>(1.0f, inner)), (Indices{3}));
     }
-}
-
-// A molecule of many atoms, so that a single source takes the path of the
-// atom grid kept with the molecule once the molecule has been asked often
-// enough; moving or adding an atom afterwards must be seen by the next
-// evaluation.
-TEST(DistanceMasks, KeptGridFollowsCoordinateChanges) {
-    MoleculeBuilder b;
-    b.Add(8, "O", Residue("LIG"), 0, 0, 0);
-    for (int i = 1; i < 600; ++i) b.Add(6, "C", Residue("ALA"), float(i % 30) * 2.0f, float(i / 30) * 2.0f, 50.0f);
-    PredicatePtr around = Make<AroundPredicate>(3.0f, Make<ResnPredicate>(std::string("LIG")));
-    for (int round = 0; round < 12; ++round) EXPECT_TRUE(Batch(b.molecule, *around).empty());
-    ASSERT_NE(KeptAtomGrid(b.molecule, 3.0f), nullptr);
-    const float moved[3] = {1.0f, 1.0f, 1.0f};
-    b.molecule.SetCoords(*b.molecule.GetAtom(77), moved);
-    EXPECT_EQ(Batch(b.molecule, *around), (Indices{77}));
-    b.Add(6, "C", Residue("ALA"), 0, 2, 0);
-    EXPECT_EQ(Batch(b.molecule, *around), (Indices{77, 600}));
-    EXPECT_EQ(PerAtom(b.molecule, *around), (Indices{77, 600}));
 }
 
 // ---- the mask paths against brute force -------------------------------------------
@@ -201,66 +132,6 @@ TEST_P(MaskPathTest, BothGridsEqualBruteForce) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Radii, MaskPathTest,
-                         ::testing::Values(0.5f, 1.0f, 2.5f, 5.0f, -3.0f, 0.7071068f, 1e-3f, 1e-25f, 40.0f, 1e19f, 1e30f,
-                                           kInf, kNaN, 0.0f));
-
-// The kept atom grid serves a radius only when its cells are wide enough:
-// asking with growing and shrinking radii must always match brute force.
-TEST(DistanceMasks, KeptGridServesOnlyRadiiItFits) {
-    MoleculeBuilder b;
-    BuildCloud(b, 900, false);  // a compact cloud, so that the grid has many cells
-    const Kamol::KaMolBase& molecule = b.molecule;
-    for (float radius : {3.0f, 6.0f, 1.5f, 10.0f, 0.7f, 3.0f}) {
-        PredicatePtr expand = Make<ExpandPredicate>(radius, Make<IndexPredicate>(5u, 7u));
-        Indices expected;
-        for (uint32_t atom : molecule.Columns().live)
-            for (uint32_t source : {5u, 6u, 7u})
-                if (WithinBruteForce(Position(molecule, atom), Position(molecule, source), radius)) {
-                    expected.push_back(atom);
-                    break;
-                }
-        for (int round = 0; round < 6; ++round) ASSERT_EQ(Batch(b.molecule, *expand), expected) << radius << " " << round;
-    }
-}
-
-TEST(PointCloud, FindAtomsWithinListsTheBruteForceSetNearestFirst) {
-    MoleculeBuilder b;
-    BuildCloud(b, 500);
-    std::unique_ptr<MoleculePointCloud> cloud = BuildPointCloud(b.molecule);
-    EXPECT_EQ(cloud->atomIndices.size(), 503u);  // the three non-finite atoms are left out
-    for (uint32_t query : {0u, 17u, 250u, 499u, 503u}) {
-        const Kamol::KaAtomBase& atom = *b.molecule.GetAtom(query);
-        for (float radius : {1.0f, 2.5f, 4.0f}) {
-            Indices hits = FindAtomsWithin(*cloud, atom, radius);
-            Indices expected;
-            for (uint32_t other : b.molecule.Columns().live)
-                if (WithinBruteForce(Position(b.molecule, query), Position(b.molecule, other), radius))
-                    expected.push_back(other);
-            std::vector<float> distances;
-            for (uint32_t hit : hits) {
-                const float* p = Position(b.molecule, hit);
-                const float* q = Position(b.molecule, query);
-                distances.push_back((p[0] - q[0]) * (p[0] - q[0]) + (p[1] - q[1]) * (p[1] - q[1]) +
-                                    (p[2] - q[2]) * (p[2] - q[2]));
-            }
-            EXPECT_TRUE(std::is_sorted(distances.begin(), distances.end()));
-            std::sort(hits.begin(), hits.end());
-            EXPECT_EQ(hits, expected) << "atom " << query << ", radius " << radius;
-        }
-    }
-}
-
-TEST(PointCloud, EmptyMoleculeHasNoIndexAndFindsNothing) {
-    MoleculeBuilder empty, other;
-    Kamol::KaAtomBase& atom = other.Add(6, "C");
-    std::unique_ptr<MoleculePointCloud> cloud = BuildPointCloud(empty.molecule);
-    EXPECT_EQ(cloud->index, nullptr);
-    EXPECT_TRUE(FindAtomsWithin(*cloud, atom, 5.0f).empty());
-    PredicatePtr beyond = Make<BeyondPredicate>(5.0f, Make<TruePredicateImpl>());
-    EXPECT_TRUE(Batch(empty.molecule, *beyond).empty());
-    SelectionContext context(empty.molecule);
-    EXPECT_EQ(context.GetTree().index, nullptr);
-    EXPECT_TRUE(beyond->Evaluate(context, atom));
-}
+                         ::testing::Values(0.5f, 2.5f, -3.0f, 0.7071068f, 1e-25f, 40.0f, 1e30f, kInf, kNaN, 0.0f));
 
 }  // namespace

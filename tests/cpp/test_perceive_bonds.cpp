@@ -29,19 +29,6 @@ KaAtomBase& Add(KaGraphMol& mol, uint32_t element, float x, float y = 0, float z
     return atom;
 }
 
-TEST(PerceiveBonds, BondsWithinTheRadiusSumPlusTolerance) {
-    KaGraphMol mol;
-    KaAtomBase& c1 = Add(mol, 6, 0.0f);
-    KaAtomBase& c2 = Add(mol, 6, 1.95f);   // C-C limit is 0.76 + 0.76 + 0.45 = 1.97
-    KaAtomBase& c3 = Add(mol, 6, 3.95f);   // 2.0 from c2
-    KaAtomBase& s = Add(mol, 16, 1.95f, 2.2f);  // C-S limit is 2.26
-    EXPECT_EQ(PerceiveBonds(mol), 2u);
-    EXPECT_TRUE(AreBonded(c1, c2));
-    EXPECT_FALSE(AreBonded(c2, c3));
-    EXPECT_TRUE(AreBonded(c2, s));
-    EXPECT_EQ(PerceiveBonds(mol), 0u);  // existing bonds are not made twice
-}
-
 TEST(PerceiveBonds, LeavesOutMetalsOverlapsExclusiveAltlocsAndGivenPairs) {
     KaGraphMol mol;
     KaAtomBase& zn = Add(mol, 30, 0.0f);

@@ -43,12 +43,3 @@ def outcomes(setup, cases, timeout=120):
         seen[name] = tuple(outcome)
     tail = "exit %d: %s" % (proc.returncode, proc.stderr[-2000:])
     return {name: seen.get(name, (CRASHED, tail)) for name, _ in cases}
-
-
-def assert_raised(results, name, expected):
-    """The case `name` of an outcomes() result neither crashed the child nor
-    returned, and raised an exception with `expected` among its class names."""
-    kind, detail = results[name]
-    assert kind != CRASHED, detail
-    assert kind != "returned", "returned %s" % detail
-    assert expected in kind, "raised %s: %s" % (kind[0], detail)
