@@ -39,9 +39,10 @@ venv: $(VPY)
 	$(VPY) -m pip install -q $(PYPI_BUILD) pytest hypothesis numpy
 
 # Build and install the package into the venv; the build directory is kept,
-# so rebuilds are incremental.
+# so rebuilds are incremental. The dask extra lets the tests run batch work on
+# a real Dask scheduler and workers.
 package: venv
-	PATH="$(CURDIR)/$(VENV)/bin:$$PATH" $(VPY) -m pip install -q --no-build-isolation ".[test]"
+	PATH="$(CURDIR)/$(VENV)/bin:$$PATH" $(VPY) -m pip install -q --no-build-isolation ".[test,dask]"
 
 test: install test-cpp test-asan test-python
 
