@@ -22,7 +22,7 @@ PYPI_BUILD := scikit-build-core "swig>=4.4.1,<4.5"
 CPP_BUILD := build/cpp
 ASAN_BUILD := build/asan
 
-.PHONY: install deps venv package test test-cpp test-asan test-python demo bench bench-peers clean mutants stats
+.PHONY: install deps venv package test test-cpp test-asan test-python demo bench bench-venv bench-peers bench-batch clean mutants stats
 
 install: deps package
 
@@ -41,9 +41,10 @@ venv: $(VPY)
 	$(VPY) -m pip install -q $(PYPI_BUILD) pytest hypothesis numpy
 
 # Build and install the package into the venv; the build directory is kept,
-# so rebuilds are incremental.
+# so rebuilds are incremental. The dask extra lets the tests run batch work on
+# a real Dask scheduler and workers.
 package: venv
-	PATH="$(CURDIR)/$(VENV)/bin:$$PATH" $(VPY) -m pip install -q --no-build-isolation ".[test]"
+	PATH="$(CURDIR)/$(VENV)/bin:$$PATH" $(VPY) -m pip install -q --no-build-isolation ".[test,dask]"
 
 test: install test-cpp test-asan test-python
 
@@ -77,7 +78,7 @@ bench: install
 	cmake -S . -B build/bench -DKASELECT_BENCH=ON -DCMAKE_BUILD_TYPE=Release >/dev/null
 	cmake --build build/bench -j$(JOBS)
 	@for b in build/bench/bench/bench_*; do [ -x "$$b" ] && { echo "== $$b"; "$$b"; }; done
-	$(MAKE) bench-peers
+	$(MAKE) bench-peers bench-batch
 
 # kaselect beside other selection engines, in a venv of its own so that their
 # dependencies stay out of the test venv; BENCH_ARGS=--quick for a short run.
@@ -88,11 +89,19 @@ $(BPY):
 	$(PYTHON) -m venv $(BENCH_VENV)
 	$(BPY) -m pip install -q --upgrade pip
 
-bench-peers: deps $(BPY)
+bench-venv: deps $(BPY)
 	$(BPY) -m pip install -q $(PYPI_BUILD) -r bench/requirements-peers.txt
 	PATH="$(CURDIR)/$(BENCH_VENV)/bin:$$PATH" $(BPY) -m pip install -q --no-build-isolation \
 	  -C build-dir=build/bench-{wheel_tag} .
+
+bench-peers: bench-venv
 	$(BPY) bench/peers.py $(BENCH_ARGS)
+
+# Files per second over a generated corpus of 2,000+ structures: kaselect's
+# local pool and Dask back ends beside the loops a user would write with peers;
+# BATCH_ARGS=--quick for a small corpus.
+bench-batch: bench-venv
+	PATH="$(CURDIR)/$(BENCH_VENV)/bin:$$PATH" $(BPY) bench/bench_batch.py $(BATCH_ARGS)
 
 # libFuzzer targets, built with clang in a build directory of their own; each
 # runs for FUZZ_SECONDS in turn on a scratch copy of its seed corpus

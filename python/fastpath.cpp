@@ -65,6 +65,30 @@ Kamol::KaMolBase* MoleculeFromObject(PyObject* obj) {
     return static_cast<Kamol::KaMolBase*>(ptr);
 }
 
+PyObject* selectionClass = nullptr;
+
+// The native selection of a kaselect.KaSelection proxy, or null with TypeError set.
+const KaSel::KaSelection* SelectionFromObject(PyObject* obj) {
+    if (!selectionClass) {
+        PyObject* module = PyImport_ImportModule("kaselect.kaselect");
+        if (module) {
+            selectionClass = PyObject_GetAttrString(module, "KaSelection");
+            Py_DECREF(module);
+        }
+        if (!selectionClass) PyErr_Clear();
+    }
+    void* ptr = nullptr;
+    if (selectionClass && PyObject_IsInstance(obj, selectionClass) == 1) {
+        if (PyObject* self = PyObject_GetAttrString(obj, "this")) {
+            if (IsWrappedPointer(self)) ptr = reinterpret_cast<WrappedPointer*>(self)->ptr;
+            Py_DECREF(self);
+        }
+    }
+    PyErr_Clear();
+    if (!ptr) PyErr_SetString(PyExc_TypeError, "Expected a KaSelection.");
+    return static_cast<const KaSel::KaSelection*>(ptr);
+}
+
 bool ParseArguments(PyObject* args, Kamol::KaMolBase** mol, std::string* text) {
     PyObject* molObj = nullptr;
     PyObject* textObj = nullptr;
@@ -179,11 +203,60 @@ PyObject* RepeatedResidue(PyObject*, PyObject* arg) {
     return Text(repeated->ToString());
 }
 
+PyObject* NewNone() {
+    Py_INCREF(Py_None);
+    return Py_None;
+}
+
+PyObject* IndexList(const std::vector<uint32_t>& indices) {
+    PyObject* list = PyList_New(static_cast<Py_ssize_t>(indices.size()));
+    for (size_t i = 0; list && i < indices.size(); ++i) {
+        PyObject* item = PyLong_FromUnsignedLong(indices[i]);
+        if (!item) {
+            Py_DECREF(list);
+            return nullptr;
+        }
+        PyList_SetItem(list, static_cast<Py_ssize_t>(i), item);
+    }
+    return list;
+}
+
+// answer(mol, selection, indices, residues) -> (count, index list or None,
+// residue list or None): one evaluation of an already parsed KaSelection
+// serves all three, so a batch worker parses each selection once.
+PyObject* Answer(PyObject*, PyObject* args) {
+    PyObject *molObj = nullptr, *selectionObj = nullptr;
+    int wantIndices = 0, wantResidues = 0;
+    if (!PyArg_ParseTuple(args, "OOpp:answer", &molObj, &selectionObj, &wantIndices, &wantResidues))
+        return nullptr;
+    Kamol::KaMolBase* mol = MoleculeFromObject(molObj);
+    if (!mol) return nullptr;
+    const KaSel::KaSelection* selection = SelectionFromObject(selectionObj);
+    if (!selection) return nullptr;
+    std::vector<uint32_t> selected;
+    std::vector<std::string> residues;
+    if (!Guarded([&] {
+            selected = KaSel::KaSelect(*mol, *selection).SelectAll();
+            if (wantResidues) residues = KaSel::ordered_selector_strings(*mol, selected);
+        }))
+        return nullptr;
+    PyObject* indexList = wantIndices ? IndexList(selected) : NewNone();
+    PyObject* residueList = wantResidues ? StringList(residues) : NewNone();
+    PyObject* result = indexList && residueList
+        ? Py_BuildValue("(nOO)", static_cast<Py_ssize_t>(selected.size()), indexList, residueList)
+        : nullptr;
+    Py_XDECREF(indexList);
+    Py_XDECREF(residueList);
+    return result;
+}
+
 PyMethodDef methods[] = {
     {"indices", Indices, METH_VARARGS,
      "Selected atom indices: (owner, address, count) of a uint32 buffer that lives as long as owner."},
     {"mask", Mask, METH_VARARGS, "Selection mask as a bytearray with one byte per atom index."},
     {"residues", Residues, METH_VARARGS, "Residue selector strings of the selection, in residue order."},
+    {"answer", Answer, METH_VARARGS,
+     "(count, indices or None, residues or None) of a parsed KaSelection on a molecule."},
     {"repeated_residue", RepeatedResidue, METH_O,
      "Selector string of the first residue key met again after other residues, or None."},
     {nullptr, nullptr, 0, nullptr},

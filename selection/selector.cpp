@@ -120,13 +120,10 @@ std::string get_selector_string(const Kamol::KaAtomBase& atom) { return Selector
 
 namespace {
 
-// Calls `visit(atom)` for each selected atom whose residue key or name differs
-// from the previous selected atom's.
+// Calls `visit(atom)` for each atom of `selected` (indices in storage order)
+// whose residue key or name differs from the previous selected atom's.
 template <class Visit>
-void ForEachSelectedResidue(const Kamol::KaMolBase& mol, const std::string& selection, Visit&& visit) {
-    // Evaluation only fills caches, including the residue-class marks it keeps
-    // in the molecule's generic data; the molecule's atoms are not changed.
-    std::vector<unsigned int> selected = EvaluateSelection(const_cast<Kamol::KaMolBase&>(mol), selection);
+void ForEachResidueOf(const Kamol::KaMolBase& mol, const std::vector<unsigned int>& selected, Visit&& visit) {
     const Kamol::KaResidue* previous = nullptr;
     for (unsigned int index : selected) {
         const Kamol::KaAtomBase* atom = mol.GetAtom(index);
@@ -142,6 +139,13 @@ void ForEachSelectedResidue(const Kamol::KaMolBase& mol, const std::string& sele
     }
 }
 
+template <class Visit>
+void ForEachSelectedResidue(const Kamol::KaMolBase& mol, const std::string& selection, Visit&& visit) {
+    // Evaluation only fills caches, including the residue-class marks it keeps
+    // in the molecule's generic data; the molecule's atoms are not changed.
+    ForEachResidueOf(mol, EvaluateSelection(const_cast<Kamol::KaMolBase&>(mol), selection), visit);
+}
+
 }  // namespace
 
 StringSet str_selector_set(const Kamol::KaMolBase& mol, const std::string& selection) {
@@ -153,8 +157,13 @@ StringSet str_selector_set(const Kamol::KaMolBase& mol, const std::string& selec
 }
 
 std::vector<std::string> ordered_selector_strings(const Kamol::KaMolBase& mol, const std::string& selection) {
+    return ordered_selector_strings(mol, EvaluateSelection(const_cast<Kamol::KaMolBase&>(mol), selection));
+}
+
+std::vector<std::string> ordered_selector_strings(const Kamol::KaMolBase& mol,
+                                                  const std::vector<unsigned int>& selected) {
     std::set<std::pair<Selector, std::string>> residues;
-    ForEachSelectedResidue(mol, selection, [&](const Kamol::KaAtomBase& atom) {
+    ForEachResidueOf(mol, selected, [&](const Kamol::KaAtomBase& atom) {
         Selector selector = Selector::FromAtom(atom);
         std::string text = selector.ToString();
         residues.emplace(std::move(selector), std::move(text));

@@ -78,6 +78,10 @@ StringSet str_selector_set(const Kamol::KaMolBase& mol, const std::string& selec
 // residue number, then insert code (the order of selector sets); texts of one
 // residue key under different names follow in string order.
 std::vector<std::string> ordered_selector_strings(const Kamol::KaMolBase& mol, const std::string& selection);
+// The same for atoms already selected: `selected` holds atom indices in
+// storage order, as EvaluateSelection and KaSelect::SelectAll return them.
+std::vector<std::string> ordered_selector_strings(const Kamol::KaMolBase& mol,
+                                                  const std::vector<unsigned int>& selected);
 
 // The residue of the first atom, in storage order, whose residue key was met
 // before in a separate run of atoms (other residues in between); none when

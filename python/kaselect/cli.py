@@ -2,6 +2,8 @@
 
     kaselect STRUCTURE SELECTION [--count | --indices | --residues | --json] [-o FILE]
     kaselect --canonical SELECTION
+    kaselect batch -s SELECTION [-s SELECTION ...] INPUT [INPUT ...] -o OUT.jsonl [options]
+      (many files at once: see kaselect.batch_command)
 
 Exit status: 0 on success (also when nothing is selected), 2 when the selection
 does not parse, 1 when the structure cannot be read or written.
@@ -98,6 +100,10 @@ def warn_of_repeated_residues(mol, selection, kaselect, err):
 
 
 def main(argv=None):
+    argv = sys.argv[1:] if argv is None else list(argv)
+    if argv[:1] == ["batch"]:
+        from .batch_command import main as batch_main
+        return batch_main(argv[1:])
     args = _build_parser().parse_args(argv)
     import kaselect
     from lumora import kamol

@@ -1,0 +1,184 @@
+"""A pool of worker processes on this machine that survives its workers.
+
+Each worker holds one job at a time, so when a worker process dies (killed,
+out of memory, a crash in native code) the pool knows exactly which job was
+lost: it reports that job as lost, starts a new worker in its place and goes
+on with the rest. What to do with a lost job is the caller's choice.
+"""
+import collections
+import importlib
+import os
+import subprocess
+import sys
+from multiprocessing.connection import Connection, wait
+
+# Sent by a worker once its imports are done; a worker that dies before it
+# means the pool cannot work at all (a broken installation, not a bad file).
+_READY = "ready"
+
+
+class PoolError(RuntimeError):
+    """The pool cannot run its jobs (its workers do not start)."""
+
+
+class Lost:
+    """The result of a job whose worker died while holding it; str() says how."""
+
+    def __init__(self, reason):
+        self.reason = reason
+
+    def __str__(self):
+        return self.reason
+
+
+def _how_it_ended(exitcode):
+    if exitcode is not None and exitcode < 0:
+        return f"worker process killed by signal {-exitcode}"
+    return f"worker process ended with exit code {exitcode}"
+
+
+def _serve(function, inbox, outbox):
+    """Worker loop: runs `function(*job)` for each job received until None
+    (or until the pool is gone)."""
+    try:
+        outbox.send(_READY)
+        while True:
+            job = inbox.recv()
+            if job is None:
+                return
+            outbox.send(function(*job))
+    except (EOFError, OSError):
+        return   # the pool has gone
+
+
+class _Worker:
+    """A worker process: a fresh interpreter started as
+    `python -m kaselect.batch_pool MODULE:FUNCTION IN_FD OUT_FD`, so that it
+    inherits nothing from the caller (threads, locks, the caller's main
+    script) and needs no `if __name__ == "__main__"` guard there. Its end of
+    the result pipe closes when it dies, which is how the pool notices."""
+
+    def __init__(self, target):
+        job_read, job_write = os.pipe()
+        result_read, result_write = os.pipe()
+        try:
+            self.process = subprocess.Popen(
+                [sys.executable, "-m", __name__, target, str(job_read), str(result_write)],
+                pass_fds=(job_read, result_write), stdin=subprocess.DEVNULL,
+                stdout=subprocess.DEVNULL)
+        finally:
+            os.close(job_read)
+            os.close(result_write)
+        self.jobs = Connection(job_write, readable=False)
+        self.conn = Connection(result_read, writable=False)
+        self.ready = False
+        self.job = None   # (tag, args) while busy
+
+    def stop(self, timeout):
+        try:
+            self.jobs.send(None)
+        except OSError:
+            pass
+        try:
+            self.process.wait(timeout)
+        except subprocess.TimeoutExpired:
+            self.process.kill()
+            self.process.wait()
+        self.close()
+
+    def close(self):
+        self.jobs.close()
+        self.conn.close()
+
+
+class LocalPool:
+    """`size` worker processes that run `function` (a module-level function, so
+    that it can be found by name in a fresh interpreter) on submitted jobs.
+
+    submit(tag, args) queues a job; results() yields (tag, value) as jobs
+    complete, where value is the function's return value or a Lost. Jobs
+    submitted while results() is suspended are run by the same iteration.
+    Use it as a context manager: leaving it stops every worker.
+    """
+
+    def __init__(self, size, function):
+        if size < 1:
+            raise ValueError("a pool needs at least one worker")
+        self._target = f"{function.__module__}:{function.__qualname__}"
+        self._size = size
+        self._workers = []
+        self._pending = collections.deque()
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.close()
+
+    def close(self):
+        workers, self._workers = self._workers, []
+        for worker in workers:
+            worker.stop(timeout=5)
+
+    def submit(self, tag, args):
+        self._pending.append((tag, args))
+
+    def _dispatch(self):
+        busy = sum(1 for w in self._workers if w.job is not None)
+        while len(self._workers) < min(self._size, busy + len(self._pending)):
+            self._workers.append(_Worker(self._target))
+        for worker in self._workers:
+            if worker.job is None and worker.ready and self._pending:
+                worker.job = self._pending.popleft()
+                try:
+                    worker.jobs.send(worker.job[1])
+                except OSError:
+                    pass   # it died: results() reports the job as lost
+
+    def results(self):
+        while True:
+            self._dispatch()
+            # After dispatching, a worker that is neither busy nor starting
+            # means that no job is left anywhere.
+            waiting = [w for w in self._workers if w.job is not None or not w.ready]
+            if not waiting:
+                return
+            wait([w.conn for w in waiting])
+            for worker in waiting:
+                message = self._receive(worker)
+                if message is None:
+                    continue
+                if message is _DIED:
+                    yield from self._replace(worker)
+                elif not worker.ready:
+                    worker.ready = message == _READY
+                else:
+                    tag, worker.job = worker.job[0], None
+                    yield tag, message
+
+    def _receive(self, worker):
+        """The worker's next message, None when it has none yet, _DIED when it
+        is gone. A result sent just before dying is still read first."""
+        try:
+            return worker.conn.recv() if worker.conn.poll() else None
+        except (EOFError, OSError):
+            return _DIED
+
+    def _replace(self, worker):
+        worker.process.wait()
+        worker.close()
+        self._workers.remove(worker)
+        if not worker.ready:
+            raise PoolError("a worker process could not start "
+                            f"({_how_it_ended(worker.process.returncode)}); is kaselect installed correctly?")
+        if worker.job is not None:
+            yield worker.job[0], Lost(_how_it_ended(worker.process.returncode))
+
+
+_DIED = object()
+
+
+if __name__ == "__main__":
+    module, _, name = sys.argv[1].partition(":")
+    _serve(getattr(importlib.import_module(module), name),
+           Connection(int(sys.argv[2]), writable=False), Connection(int(sys.argv[3]), readable=False))
