@@ -1,0 +1,98 @@
+#include "fastpath.h"
+
+#include <memory>
+
+namespace fastpath {
+
+namespace {
+
+// Layout of the wrapped-pointer object behind a toolkit proxy's "this".
+struct WrappedPointer {
+    PyObject_HEAD
+    void* ptr;
+};
+
+PyObject* moleculeClass = nullptr;
+
+// Whether `obj` is a wrapped pointer (its type is named "SwigPyObject", as in
+// every SWIG runtime), so that an instance whose "this" was replaced by an
+// ordinary object is refused instead of being read as a pointer.
+bool IsWrappedPointer(PyObject* obj) {
+    PyObject* name = PyObject_GetAttrString(reinterpret_cast<PyObject*>(Py_TYPE(obj)), "__name__");
+    if (!name) return false;
+    bool wrapped = PyUnicode_Check(name) && PyUnicode_CompareWithASCIIString(name, "SwigPyObject") == 0;
+    Py_DECREF(name);
+    return wrapped;
+}
+
+constexpr const char* kIndicesCapsule = "kaselect._fastpath.indices";
+
+void FreeIndices(PyObject* capsule) {
+    delete static_cast<std::vector<unsigned int>*>(PyCapsule_GetPointer(capsule, kIndicesCapsule));
+}
+
+}  // namespace
+
+Kamol::KaMolBase* MoleculeFromObject(PyObject* obj) {
+    if (obj == Py_None) {
+        PyErr_SetString(PyExc_TypeError, "Null reference.");
+        return nullptr;
+    }
+    if (!moleculeClass) {
+        PyObject* module = PyImport_ImportModule("lumora.kamol");
+        if (module) {
+            moleculeClass = PyObject_GetAttrString(module, "KaMolBase");
+            Py_DECREF(module);
+        }
+        if (!moleculeClass) PyErr_Clear();
+    }
+    void* ptr = nullptr;
+    if (moleculeClass && PyObject_IsInstance(obj, moleculeClass) == 1) {
+        if (PyObject* self = PyObject_GetAttrString(obj, "this")) {
+            if (IsWrappedPointer(self)) ptr = reinterpret_cast<WrappedPointer*>(self)->ptr;
+            Py_DECREF(self);
+        }
+    }
+    PyErr_Clear();
+    if (!ptr) PyErr_SetString(PyExc_TypeError, "Expected KaMolBase-derived object.");
+    return static_cast<Kamol::KaMolBase*>(ptr);
+}
+
+PyObject* Text(const std::string& text) {
+    return PyUnicode_DecodeUTF8(text.data(), static_cast<Py_ssize_t>(text.size()), "surrogateescape");
+}
+
+PyObject* StringList(const std::vector<std::string>& texts) {
+    PyObject* list = PyList_New(static_cast<Py_ssize_t>(texts.size()));
+    for (size_t i = 0; list && i < texts.size(); ++i) {
+        PyObject* item = Text(texts[i]);
+        if (!item) {
+            Py_DECREF(list);
+            return nullptr;
+        }
+        PyList_SetItem(list, static_cast<Py_ssize_t>(i), item);
+    }
+    return list;
+}
+
+PyObject* IndexBuffer(std::vector<unsigned int>&& indices) {
+    auto owned = std::make_unique<std::vector<unsigned int>>(std::move(indices));
+    PyObject* address = PyLong_FromVoidPtr(owned->data());
+    PyObject* count = PyLong_FromSize_t(owned->size());
+    PyObject* owner = address && count ? PyCapsule_New(owned.get(), kIndicesCapsule, FreeIndices) : nullptr;
+    if (owner) owned.release();
+    PyObject* result = owner ? PyTuple_Pack(3, owner, address, count) : nullptr;
+    Py_XDECREF(owner);
+    Py_XDECREF(address);
+    Py_XDECREF(count);
+    return result;
+}
+
+bool AddressFromObject(PyObject* obj, void** address) {
+    *address = PyLong_Check(obj) ? PyLong_AsVoidPtr(obj) : nullptr;
+    if (*address) return true;
+    if (!PyErr_Occurred()) PyErr_SetString(PyExc_ValueError, "expected the address of a buffer");
+    return false;
+}
+
+}  // namespace fastpath
