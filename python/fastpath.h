@@ -43,9 +43,11 @@ PyObject* StringList(const std::vector<std::string>& texts);
 // capsule `owner` frees them.
 PyObject* IndexBuffer(std::vector<unsigned int>&& indices);
 
-// A buffer address passed from Python as an int; false with ValueError set
-// when it is not one.
-bool AddressFromObject(PyObject* obj, void** address);
+// The contents of a bytes or bytearray object holding `expected` bytes;
+// false with TypeError or ValueError (naming `what`) set otherwise. Arrays
+// come in as such copies: the limited API has no buffer protocol before 3.11,
+// and a copy is never read out of bounds.
+bool BytesOf(PyObject* obj, Py_ssize_t expected, const char* what, const char** data);
 
 // Entry points, by file (see each file for what they take and give).
 // fastpath_coords.cpp

@@ -2,13 +2,15 @@
 // converters built on it) through the molecule's public operations: one new
 // atom per row, its name, element, residue record and coordinates, then the
 // bonds. The package side checks lengths and types and passes each column as
-// (address, kind, width); this side checks the values.
+// (bytes, kind, width); this side checks sizes and values.
 #include <cfloat>
 #include <cmath>
 #include <cstring>
 #include <string_view>
 #include <unordered_map>
+#include <algorithm>
 #include <cctype>
+#include <tuple>
 
 #include "fastpath.h"
 #include "molecule/elements.h"
@@ -19,9 +21,10 @@ namespace fastpath {
 
 namespace {
 
-// A column as the package passes it: kind "f4", "f8", "i4", "u4", "b1" (one
-// value per row, 3 for coordinates), or "U"/"S": fixed-width text of `width`
-// code points (UCS-4) or bytes per row, NUL-padded.
+// A column as the package passes it: (bytes, kind, width) with kind "f4",
+// "f8", "i4", "u4", "b1" (`width` values per row: 3 for coordinates, else 1),
+// or "U"/"S": fixed-width text of `width` code points (UCS-4) or bytes per
+// row, NUL-padded.
 struct Column {
     const char* name = nullptr;
     const void* data = nullptr;
@@ -30,17 +33,29 @@ struct Column {
     bool IsText() const { return kind == "U" || kind == "S"; }
 };
 
-bool GetColumn(PyObject* columns, const char* name, Column& column) {
+Py_ssize_t ItemSize(const std::string& kind) {
+    if (kind == "f8") return 8;
+    if (kind == "b1" || kind == "S") return 1;
+    if (kind == "f4" || kind == "i4" || kind == "u4" || kind == "U") return 4;
+    return 0;
+}
+
+bool GetColumn(PyObject* columns, const char* name, Py_ssize_t rows, Column& column) {
     column.name = name;
     PyObject* entry = PyDict_GetItemString(columns, name);  // borrowed
     if (!entry) return true;
-    PyObject* addressObj;
+    PyObject* bytes;
     const char* kind;
-    if (!PyArg_ParseTuple(entry, "Osn", &addressObj, &kind, &column.width)) return false;
+    if (!PyArg_ParseTuple(entry, "Osn", &bytes, &kind, &column.width)) return false;
     column.kind = kind;
-    void* address = nullptr;
-    if (!AddressFromObject(addressObj, &address)) return false;
-    column.data = address;
+    const Py_ssize_t itemSize = ItemSize(column.kind);
+    if (itemSize == 0 || column.width < 0) {
+        PyErr_Format(PyExc_ValueError, "column %s: unknown kind %s", name, kind);
+        return false;
+    }
+    const char* data = nullptr;
+    if (!BytesOf(bytes, rows * column.width * itemSize, name, &data)) return false;
+    column.data = data;
     return true;
 }
 
@@ -133,17 +148,18 @@ struct Bonds {
     Py_ssize_t count = 0;
 };
 
+// `obj` is None or (bytes of int64 row pairs, count, bytes of int32 orders or None).
 bool GetBonds(PyObject* obj, Py_ssize_t rows, Bonds& bonds) {
     if (obj == Py_None) return true;
     PyObject *endsObj, *ordersObj;
     if (!PyArg_ParseTuple(obj, "OnO", &endsObj, &bonds.count, &ordersObj)) return false;
-    if (bonds.count == 0) return true;
-    void* address = nullptr;
-    if (!AddressFromObject(endsObj, &address)) return false;
-    bonds.ends = static_cast<const int64_t*>(address);
+    const char* data = nullptr;
+    if (bonds.count < 0 || !BytesOf(endsObj, bonds.count * 2 * Py_ssize_t(sizeof(int64_t)), "bonds", &data))
+        return false;
+    bonds.ends = reinterpret_cast<const int64_t*>(data);
     if (ordersObj != Py_None) {
-        if (!AddressFromObject(ordersObj, &address)) return false;
-        bonds.orders = static_cast<const int32_t*>(address);
+        if (!BytesOf(ordersObj, bonds.count * Py_ssize_t(sizeof(int32_t)), "bond orders", &data)) return false;
+        bonds.orders = reinterpret_cast<const int32_t*>(data);
     }
     for (Py_ssize_t k = 0; k < bonds.count; ++k) {
         const int64_t a = bonds.ends[2 * k], b = bonds.ends[2 * k + 1];
@@ -156,6 +172,10 @@ bool GetBonds(PyObject* obj, Py_ssize_t rows, Bonds& bonds) {
             PyErr_Format(PyExc_ValueError, "bond %zd joins row %lld to itself", k, (long long)a);
             return false;
         }
+        if (bonds.orders && bonds.orders[k] < 0) {
+            PyErr_Format(PyExc_ValueError, "bond %zd has a negative order", k);
+            return false;
+        }
     }
     return true;
 }
@@ -164,11 +184,12 @@ bool GetBonds(PyObject* obj, Py_ssize_t rows, Bonds& bonds) {
 
 // build(mol, rows, columns, bonds, perceive): fills the empty molecule `mol` with
 // `rows` atoms, row k becoming atom index k. `columns` maps "coords" (f4 or
-// f8, 3 per row), "name", "resname", "chain", "icode", "altloc", "element"
-// (text or u4), "resid", "serial" (i4), "bfactor", "occupancy" (f4),
-// "hetatm" (b1), "secondary" (u4, the flag word) to (address, kind, width). Atoms get a residue record when
-// any residue field is given. `bonds` is None or (address of int64 row pairs,
-// count, address of int32 orders or None). With `perceive`, single bonds are
+// f8, 3 per row), "names", "resnames", "chains", "icodes", "altlocs",
+// "elements" (text or u4), "resids", "serials" (i4), "bfactors",
+// "occupancies" (f4),
+// "hetatm" (b1), "secondary" (u4, the flag word) to (bytes, kind, width). Atoms get a residue record when
+// any residue field is given. `bonds` is None or (bytes of int64 row pairs,
+// count, bytes of int32 orders or None). With `perceive`, single bonds are
 // then perceived from distances as the PDB reader does, the atoms of the
 // given bonds keeping theirs as they stand (as atoms of CONECT records do).
 PyObject* Build(PyObject*, PyObject* args) {
@@ -176,6 +197,10 @@ PyObject* Build(PyObject*, PyObject* args) {
     Py_ssize_t rows;
     int perceive = 0;
     if (!PyArg_ParseTuple(args, "OnO!Op", &molObj, &rows, &PyDict_Type, &columns, &bondsObj, &perceive)) return nullptr;
+    if (rows < 0) {
+        PyErr_SetString(PyExc_ValueError, "the number of rows must not be negative");
+        return nullptr;
+    }
     Kamol::KaMolBase* mol = MoleculeFromObject(molObj);
     if (!mol) return nullptr;
     if (mol->IndexLimit() != 0) {
@@ -183,16 +208,29 @@ PyObject* Build(PyObject*, PyObject* args) {
         return nullptr;
     }
     Column coords, name, resname, chain, icode, altloc, element, resid, serial, bfactor, occupancy, hetatm, secondary;
-    for (auto [key, column] : {std::pair{"coords", &coords}, {"name", &name}, {"resname", &resname}, {"chain", &chain},
-                               {"icode", &icode}, {"altloc", &altloc}, {"element", &element}, {"resid", &resid},
-                               {"serial", &serial}, {"bfactor", &bfactor}, {"occupancy", &occupancy},
-                               {"hetatm", &hetatm}, {"secondary", &secondary}})
-        if (!GetColumn(columns, key, *column)) return nullptr;
+    // Each column with the kinds it may take.
+    const std::tuple<const char*, Column*, std::vector<std::string>> wanted[] = {
+        {"coords", &coords, {"f4", "f8"}},        {"names", &name, {"U", "S"}},     {"resnames", &resname, {"U", "S"}},
+        {"chains", &chain, {"U", "S"}},           {"icodes", &icode, {"U", "S"}},   {"altlocs", &altloc, {"U", "S"}},
+        {"elements", &element, {"U", "S", "u4"}}, {"resids", &resid, {"i4"}},       {"serials", &serial, {"i4"}},
+        {"bfactors", &bfactor, {"f4"}},           {"occupancies", &occupancy, {"f4"}}, {"hetatm", &hetatm, {"b1"}},
+        {"secondary", &secondary, {"u4"}}};
+    for (const auto& [key, column, kinds] : wanted) {
+        if (!GetColumn(columns, key, rows, *column)) return nullptr;
+        if (column->data && std::find(kinds.begin(), kinds.end(), column->kind) == kinds.end()) {
+            PyErr_Format(PyExc_ValueError, "column %s cannot be of kind %s", key, column->kind.c_str());
+            return nullptr;
+        }
+    }
     Bonds bonds;
     if (!GetBonds(bondsObj, rows, bonds)) return nullptr;
 
     // Values are checked before the molecule changes.
     std::string scratch;
+    if (coords.data && coords.width != 3) {
+        PyErr_SetString(PyExc_ValueError, "coordinates must have 3 values per row");
+        return nullptr;
+    }
     if (coords.data && coords.kind == "f8") {
         for (size_t i = 0; i < size_t(rows) * 3; ++i) {
             const double v = ValueAt<double>(coords, i);

@@ -1,6 +1,6 @@
 // Coordinates in bulk and per-atom columns for NumPy: one native call per
 // molecule, whatever its size. The package side (kaselect.arrays) allocates
-// and checks the arrays it passes in by address.
+// and checks the arrays it passes in as bytes.
 #include <cfloat>
 #include <cmath>
 #include <cstring>
@@ -15,14 +15,6 @@ bool RowsMatch(const Kamol::KaMolBase& mol, Py_ssize_t rows) {
     if (rows == Py_ssize_t(mol.NumAtoms())) return true;
     PyErr_Format(PyExc_ValueError, "coordinates must have one row per atom (%u), got %zd rows", mol.NumAtoms(), rows);
     return false;
-}
-
-bool UnpackBuffer(PyObject* args, Kamol::KaMolBase** mol, void** address, Py_ssize_t* rows, int* isDouble) {
-    PyObject *molObj, *addressObj;
-    if (!PyArg_ParseTuple(args, "OOnp", &molObj, &addressObj, rows, isDouble)) return false;
-    *mol = MoleculeFromObject(molObj);
-    if (!*mol || !RowsMatch(**mol, *rows)) return false;
-    return *rows == 0 || AddressFromObject(addressObj, address);
 }
 
 // Values of a per-index column for the live atoms, in storage order, as a bytearray.
@@ -95,34 +87,43 @@ PyObject* Coords(PyObject*, PyObject* arg) {
     return result;
 }
 
-// set_coords(mol, address, rows, is_double): sets the coordinates of every
-// live atom from `rows` x 3 C-ordered float32 (or float64) values. Finite
-// values beyond the range of a 32-bit float are refused, as by
+// set_coords(mol, data, rows, is_double): sets the coordinates of every live
+// atom from `rows` x 3 C-ordered float32 (or float64) values in `data`.
+// Finite values beyond the range of a 32-bit float are refused, as by
 // KaMolBase.SetCoords, and then nothing changes.
 PyObject* SetCoords(PyObject*, PyObject* args) {
-    Kamol::KaMolBase* mol = nullptr;
-    void* address = nullptr;
-    Py_ssize_t rows = 0;
-    int isDouble = 0;
-    if (!UnpackBuffer(args, &mol, &address, &rows, &isDouble)) return nullptr;
+    PyObject *molObj, *dataObj;
+    Py_ssize_t rows;
+    int isDouble;
+    if (!PyArg_ParseTuple(args, "OOnp", &molObj, &dataObj, &rows, &isDouble)) return nullptr;
+    Kamol::KaMolBase* mol = MoleculeFromObject(molObj);
+    if (!mol || !RowsMatch(*mol, rows)) return nullptr;
     const size_t count = size_t(rows) * 3;
+    const char* data = nullptr;
+    if (!BytesOf(dataObj, Py_ssize_t(count * (isDouble ? sizeof(double) : sizeof(float))), "coordinate data", &data))
+        return nullptr;
     if (!isDouble) {
-        mol->SetLiveCoords({static_cast<const float*>(address), count});
+        // The contents of bytes objects are aligned for any scalar type.
+        mol->SetLiveCoords({reinterpret_cast<const float*>(data), count});
         Py_RETURN_NONE;
     }
-    const double* in = static_cast<const double*>(address);
-    std::vector<float> converted(count);
-    for (size_t i = 0; i < count; ++i) {
-        if (std::isfinite(in[i]) && std::fabs(in[i]) > FLT_MAX) {
-            PyObject* value = PyFloat_FromDouble(in[i]);
-            PyErr_Format(PyExc_ValueError, "coordinate at row %zu, column %zu is out of range for a 32-bit float, got %R",
-                         i / 3, i % 3, value);
-            Py_XDECREF(value);
-            return nullptr;
+    std::vector<float> values(count);
+    {
+        for (size_t i = 0; i < count; ++i) {
+            double v;
+            std::memcpy(&v, data + i * sizeof(double), sizeof(double));
+            if (std::isfinite(v) && std::fabs(v) > FLT_MAX) {
+                PyObject* value = PyFloat_FromDouble(v);
+                PyErr_Format(PyExc_ValueError,
+                             "coordinate at row %zu, column %zu is out of range for a 32-bit float, got %R", i / 3,
+                             i % 3, value);
+                Py_XDECREF(value);
+                return nullptr;
+            }
+            values[i] = static_cast<float>(v);
         }
-        converted[i] = static_cast<float>(in[i]);
     }
-    mol->SetLiveCoords(converted);
+    mol->SetLiveCoords(values);
     Py_RETURN_NONE;
 }
 

@@ -88,10 +88,20 @@ PyObject* IndexBuffer(std::vector<unsigned int>&& indices) {
     return result;
 }
 
-bool AddressFromObject(PyObject* obj, void** address) {
-    *address = PyLong_Check(obj) ? PyLong_AsVoidPtr(obj) : nullptr;
-    if (*address) return true;
-    if (!PyErr_Occurred()) PyErr_SetString(PyExc_ValueError, "expected the address of a buffer");
+bool BytesOf(PyObject* obj, Py_ssize_t expected, const char* what, const char** data) {
+    Py_ssize_t size = -1;
+    if (PyBytes_Check(obj)) {
+        size = PyBytes_Size(obj);
+        *data = PyBytes_AsString(obj);
+    } else if (PyByteArray_Check(obj)) {
+        size = PyByteArray_Size(obj);
+        *data = PyByteArray_AsString(obj);
+    } else {
+        PyErr_Format(PyExc_TypeError, "%s must be bytes", what);
+        return false;
+    }
+    if (size == expected) return true;
+    PyErr_Format(PyExc_ValueError, "%s must hold %zd bytes, got %zd", what, expected, size);
     return false;
 }
 

@@ -37,14 +37,10 @@ def select_mask(mol, text):
     return numpy.frombuffer(_fastpath.mask(mol, text), dtype=numpy.bool_)
 
 
-def _address(array):
-    return array.__array_interface__["data"][0]
-
-
 def coordinate_array(coords, what="coords", rows=None):
-    """`coords` as a C-ordered float32 or float64 array of shape (N, 3) (a copy
-    only when its memory order asks for one). TypeError for None or another
-    dtype, ValueError for another shape, or another N than `rows`."""
+    """`coords` as a float32 or float64 array of shape (N, 3). TypeError for
+    None or another dtype, ValueError for another shape, or another N than
+    `rows`."""
     import numpy
     if coords is None:
         raise TypeError("%s must be an array of shape (N, 3), got None" % what)
@@ -55,7 +51,7 @@ def coordinate_array(coords, what="coords", rows=None):
         raise ValueError("%s must have shape (N, 3), got %s" % (what, array.shape))
     if rows is not None and array.shape[0] != rows:
         raise ValueError("%s must have one row per atom (%d), got %d rows" % (what, rows, array.shape[0]))
-    return numpy.ascontiguousarray(array)
+    return array
 
 
 def get_coords(mol):
@@ -74,7 +70,8 @@ def set_coords(mol, coords):
     Only coordinate-dependent caches (the distance grid) become stale."""
     import numpy
     array = coordinate_array(coords)
-    _fastpath.set_coords(mol, _address(array) if len(array) else 0, len(array), array.dtype == numpy.float64)
+    # One copy in C order (tobytes), handed over as bytes.
+    _fastpath.set_coords(mol, array.tobytes(), len(array), array.dtype == numpy.float64)
 
 
 _COLUMN_TYPES = {"index": "uint32", "resid": "int32", "element": "uint32", "serial": "int32",

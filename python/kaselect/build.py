@@ -1,14 +1,11 @@
 """Molecules from NumPy arrays or sequences: one native call builds the whole
-molecule through the toolkit's own operations, without a Python call per atom."""
+molecule through the toolkit's own operations, without a Python call per atom.
+Columns are handed over as bytes in native order (one copy each)."""
 from . import _fastpath
 from .arrays import coordinate_array
 
 _INT32 = (-2**31, 2**31 - 1)
 _UINT32 = (0, 2**32 - 1)
-
-
-def _address(array):
-    return array.__array_interface__["data"][0] if array.size else 0
 
 
 def _column(values, what, rows):
@@ -25,7 +22,7 @@ def _column(values, what, rows):
 
 
 def _texts(values, what, rows):
-    """(array, kind, width) of a text column: str as UCS-4, bytes as bytes."""
+    """The (bytes, kind, width) of a text column: str as UCS-4, bytes as bytes."""
     import numpy
     array = _column(values, what, rows)
     if array.dtype.kind == "O":
@@ -36,9 +33,8 @@ def _texts(values, what, rows):
         array = array.astype(str) if rows else numpy.empty(0, dtype="U1")
     if array.dtype.kind not in "US":
         raise TypeError("%s must hold str, got %s" % (what, array.dtype))
-    array = numpy.ascontiguousarray(array)
     width = array.dtype.itemsize // (4 if array.dtype.kind == "U" else 1)
-    return array, (_address(array), array.dtype.kind, width)
+    return array.astype(array.dtype.newbyteorder("=")).tobytes(), array.dtype.kind, width
 
 
 def _numbers(values, what, rows, dtype, limits=None, kinds="iu"):
@@ -54,8 +50,8 @@ def _numbers(values, what, rows, dtype, limits=None, kinds="iu"):
         big = numpy.isfinite(array) & (numpy.abs(array.astype(numpy.float64)) > numpy.finfo(numpy.float32).max)
         if big.any():
             raise ValueError("%s holds a value out of range for a 32-bit float" % what)
-    array = numpy.ascontiguousarray(array, dtype=dtype)
-    return array, (_address(array), {"float32": "f4", "int32": "i4", "uint32": "u4", "uint8": "b1"}[dtype], 1)
+    kind = {"float32": "f4", "int32": "i4", "uint32": "u4", "uint8": "b1"}[dtype]
+    return array.astype(dtype).tobytes(), kind, 1
 
 
 def _bonds(bonds, orders, rows):
@@ -63,7 +59,7 @@ def _bonds(bonds, orders, rows):
     if bonds is None:
         if orders is not None:
             raise ValueError("bond_orders given without bonds")
-        return None, ()
+        return None
     if isinstance(bonds, (str, bytes)):
         raise TypeError("bonds must be an array of shape (M, 2), got %s" % type(bonds).__name__)
     ends = numpy.asarray(bonds)
@@ -73,14 +69,10 @@ def _bonds(bonds, orders, rows):
         raise TypeError("bonds must hold integer row numbers, got %s" % ends.dtype)
     if ends.ndim != 2 or ends.shape[1] != 2:
         raise ValueError("bonds must have shape (M, 2), got %s" % (ends.shape,))
-    ends = numpy.ascontiguousarray(ends, dtype=numpy.int64)
-    keep = [ends]
-    order_address = None
+    order_bytes = None
     if orders is not None:
-        order_array, _ = _numbers(orders, "bond_orders", len(ends), "int32", (0, 2**31 - 1))
-        keep.append(order_array)
-        order_address = _address(order_array)
-    return (_address(ends), len(ends), order_address), keep
+        order_bytes = _numbers(orders, "bond_orders", len(ends), "int32", (0, 2**31 - 1))[0]
+    return ends.astype(numpy.int64).tobytes(), len(ends), order_bytes
 
 
 def from_arrays(coords, *, names, resnames, resids, chains, elements=None, icodes=None, altlocs=None,
@@ -110,33 +102,26 @@ def from_arrays(coords, *, names, resnames, resids, chains, elements=None, icode
     from lumora import kamol
     xyz = coordinate_array(coords)
     rows = len(xyz)
-    spec = {"coords": (_address(xyz), "f8" if xyz.dtype == numpy.float64 else "f4", 3)}
-    keep = [xyz]
-    for key, values, what in (("name", names, "names"), ("resname", resnames, "resnames"),
-                              ("chain", chains, "chains"), ("icode", icodes, "icodes"),
-                              ("altloc", altlocs, "altlocs")):
+    spec = {"coords": (xyz.tobytes(), "f8" if xyz.dtype == numpy.float64 else "f4", 3)}
+    for what, values in (("names", names), ("resnames", resnames), ("chains", chains), ("icodes", icodes),
+                         ("altlocs", altlocs)):
         if values is not None:
-            array, spec[key] = _texts(values, what, rows)
-            keep.append(array)
-    for key, values, what, dtype, limits, kinds in (
-            ("resid", resids, "resids", "int32", _INT32, "iu"),
-            ("serial", serials, "serials", "int32", _INT32, "iu"),
-            ("bfactor", bfactors, "bfactors", "float32", None, "iuf"),
-            ("occupancy", occupancies, "occupancies", "float32", None, "iuf"),
-            ("hetatm", hetatm, "hetatm", "uint8", (0, 1), "biu"),
-            ("secondary", secondary, "secondary", "uint32", _UINT32, "iu")):
+            spec[what] = _texts(values, what, rows)
+    for what, values, dtype, limits, kinds in (
+            ("resids", resids, "int32", _INT32, "iu"),
+            ("serials", serials, "int32", _INT32, "iu"),
+            ("bfactors", bfactors, "float32", None, "iuf"),
+            ("occupancies", occupancies, "float32", None, "iuf"),
+            ("hetatm", hetatm, "uint8", (0, 1), "biu"),
+            ("secondary", secondary, "uint32", _UINT32, "iu")):
         if values is not None:
-            array, spec[key] = _numbers(values, what, rows, dtype, limits, kinds)
-            keep.append(array)
+            spec[what] = _numbers(values, what, rows, dtype, limits, kinds)
     if elements is not None:
         probe = _column(elements, "elements", rows)
         if probe.dtype.kind in "iu":
-            array, spec["element"] = _numbers(probe, "elements", rows, "uint32", _UINT32)
+            spec["elements"] = _numbers(probe, "elements", rows, "uint32", _UINT32)
         else:
-            array, spec["element"] = _texts(probe, "elements", rows)
-        keep.append(array)
-    bond_spec, bond_arrays = _bonds(bonds, bond_orders, rows)
+            spec["elements"] = _texts(probe, "elements", rows)
     mol = kamol.KaGraphMol()
-    _fastpath.build(mol, rows, spec, bond_spec, bool(perceive_bonds))
-    del keep, bond_arrays
+    _fastpath.build(mol, rows, spec, _bonds(bonds, bond_orders, rows), bool(perceive_bonds))
     return mol
