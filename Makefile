@@ -4,6 +4,7 @@
 #   make test     install, then the C++ tests (CTest) and the Python tests (pytest)
 #   make demo     install, then the command-line tool on a bundled protein-ligand complex
 #   make bench    install, then the C++ benchmarks and kaselect beside other engines
+#                 (selections, and selections over trajectory frames)
 #   make fuzz     the libFuzzer targets, FUZZ_SECONDS (default 60) each; not part of make test
 
 SHELL := /bin/bash
@@ -20,7 +21,7 @@ PYPI_BUILD := scikit-build-core "swig>=4.4.1,<4.5"
 CPP_BUILD := build/cpp
 ASAN_BUILD := build/asan
 
-.PHONY: install deps venv package test test-cpp test-asan test-python demo bench bench-peers clean
+.PHONY: install deps venv package test test-cpp test-asan test-python demo bench bench-venv bench-peers bench-frames clean
 
 install: deps package
 
@@ -76,6 +77,7 @@ bench: install
 	cmake --build build/bench -j$(JOBS)
 	@for b in build/bench/bench/bench_*; do [ -x "$$b" ] && { echo "== $$b"; "$$b"; }; done
 	$(MAKE) bench-peers
+	$(MAKE) bench-frames
 
 # kaselect beside other selection engines, in a venv of its own so that their
 # dependencies stay out of the test venv; BENCH_ARGS=--quick for a short run.
@@ -86,11 +88,18 @@ $(BPY):
 	$(PYTHON) -m venv $(BENCH_VENV)
 	$(BPY) -m pip install -q --upgrade pip
 
-bench-peers: deps $(BPY)
+bench-venv: deps $(BPY)
 	$(BPY) -m pip install -q $(PYPI_BUILD) -r bench/requirements-peers.txt
 	PATH="$(CURDIR)/$(BENCH_VENV)/bin:$$PATH" $(BPY) -m pip install -q --no-build-isolation \
 	  -C build-dir=build/bench-{wheel_tag} .
+
+bench-peers: bench-venv
 	$(BPY) bench/peers.py $(BENCH_ARGS)
+
+# Selections over trajectory frames beside MDAnalysis and ProDy, bulk
+# coordinates, and conversions from gemmi, MDAnalysis and RDKit.
+bench-frames: bench-venv
+	$(BPY) bench/frames.py $(BENCH_ARGS)
 
 # libFuzzer targets, built with clang in a build directory of their own; each
 # runs for FUZZ_SECONDS in turn on a scratch copy of its seed corpus
