@@ -8,8 +8,8 @@ toolkits, on the tiled million-atom complex of bench/peers.py.
     kaselect through select_frames (set_coords plus the selection; parts
     that do not depend on coordinates kept between frames) and, for
     reference, through set_coords plus a fresh select_indices; MDAnalysis
-    through an updating AtomGroup (select_atoms(..., updating=True)) after
-    assigning the positions; ProDy by setCoords and select.
+    through an updating AtomGroup (select_atoms(..., updating=True)) over the
+    frames as an in-memory trajectory; ProDy by setCoords and select.
   * get_coords and set_coords (float32 and float64 input) on the whole system.
   * Conversions of the whole system: from_gemmi (a gemmi Structure),
     from_mdanalysis (a Universe), from_rdkit (an RDKit molecule of the same
@@ -58,7 +58,8 @@ def timed(fn):
 
 
 def ms(seconds):
-    return "%.1f" % (seconds * 1e3) if seconds < 10 else "%.0f" % (seconds * 1e3)
+    value = seconds * 1e3
+    return "%.0f" % value if value >= 100 else "%.1f" % value if value >= 10 else "%.2f" % value
 
 
 def make_frames(base, count, seed=3):
@@ -93,12 +94,18 @@ def kaselect_rows(mol, frames, text):
 
 
 def mdanalysis_row(universe, frames, text):
+    """The frames as an in-memory trajectory: an updating group evaluates
+    again when the trajectory moves to another frame."""
+    import numpy
+    from MDAnalysis.coordinates.memory import MemoryReader
+    universe.load_new(numpy.stack(frames), format=MemoryReader)
     group = universe.select_atoms(text, updating=True, periodic=False)
+    trajectory = universe.trajectory
 
-    def step(frame):
-        universe.atoms.positions = frame
-        return len(group)  # an updating group evaluates again when asked
-    return ("MDAnalysis updating", per_frame(step, frames))
+    def step(frame_index):
+        trajectory[frame_index]
+        return len(group)
+    return ("MDAnalysis updating", per_frame(step, range(len(frames))))
 
 
 def prody_row(atoms, frames, text):

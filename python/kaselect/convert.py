@@ -211,10 +211,12 @@ def from_rdkit(mol, conf_id=-1):
             occupancies=[i.GetOccupancy() for i in infos], hetatm=[i.GetIsHeteroAtom() for i in infos])
     elif rows and all(atom.HasProp("_TriposAtomName") for atom in atoms):
         fields["names"] = [atom.GetProp("_TriposAtomName") for atom in atoms]
-    bond_list = list(mol.GetBonds())
-    bonds = numpy.array([(b.GetBeginAtomIdx(), b.GetEndAtomIdx()) for b in bond_list],
-                        dtype=numpy.int64).reshape(-1, 2)
-    orders = [_RDKIT_ORDERS.get(str(b.GetBondType()), 1) for b in bond_list]
+    # Bonds are reached through their atoms: RDKit's bond sequence takes
+    # time linear in the index for each bond.
+    found = sorted((bond.GetIdx(), atom.GetIdx(), bond.GetEndAtomIdx(), _RDKIT_ORDERS.get(str(bond.GetBondType()), 1))
+                   for atom in atoms for bond in atom.GetBonds() if bond.GetBeginAtomIdx() == atom.GetIdx())
+    bonds = numpy.array([(a, b) for _, a, b, _ in found], dtype=numpy.int64).reshape(-1, 2)
+    orders = [order for _, _, _, order in found]
     converted = from_arrays(coords, elements=numpy.array([a.GetAtomicNum() for a in atoms], dtype=numpy.uint32),
                             bonds=bonds, bond_orders=orders, **fields)
     if mol.HasProp("_Name"):
