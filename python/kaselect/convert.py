@@ -130,13 +130,11 @@ def _add_connections(mol, model, connections):
 
 def _optional(group, attribute):
     """A topology attribute of an MDAnalysis AtomGroup, or None when the
-    universe has none."""
+    universe has none (MDAnalysis' NoDataError is an AttributeError)."""
     try:
         return getattr(group, attribute)
-    except (AttributeError, Exception) as exc:  # MDAnalysis raises NoDataError
-        if type(exc).__name__ in ("NoDataError", "AttributeError"):
-            return None
-        raise
+    except AttributeError:
+        return None
 
 
 def from_mdanalysis(atomgroup_or_universe, perceive_bonds=True):

@@ -290,7 +290,8 @@ SELVES = {
 }
 # The library's own functions whose first argument is a molecule.
 MOLECULE_FIRST = {"EvaluateSelection", "CountSelection", "str_selector_set", "mol_to_selector_set",
-                  "indices", "mask", "select_indices", "select_mask"}
+                  "indices", "mask", "select_indices", "select_mask", "coords", "set_coords", "columns",
+                  "build", "frame_selector"}
 
 PLUMBING_SUFFIXES = ("_swigregister", "_swiginit")
 
