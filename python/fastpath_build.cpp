@@ -3,14 +3,14 @@
 // atom per row, its name, element, residue record and coordinates, then the
 // bonds. The package side checks lengths and types and passes each column as
 // (bytes, kind, width); this side checks sizes and values.
+#include <algorithm>
+#include <cctype>
 #include <cfloat>
 #include <cmath>
 #include <cstring>
 #include <string_view>
-#include <unordered_map>
-#include <algorithm>
-#include <cctype>
 #include <tuple>
+#include <unordered_map>
 
 #include "fastpath.h"
 #include "molecule/elements.h"
@@ -182,13 +182,13 @@ bool GetBonds(PyObject* obj, Py_ssize_t rows, Bonds& bonds) {
 
 }  // namespace
 
-// build(mol, rows, columns, bonds, perceive): fills the empty molecule `mol` with
-// `rows` atoms, row k becoming atom index k. `columns` maps "coords" (f4 or
-// f8, 3 per row), "names", "resnames", "chains", "icodes", "altlocs",
+// build(mol, rows, columns, bonds, perceive): fills the empty molecule `mol`
+// with `rows` atoms, row k becoming atom index k. `columns` maps "coords" (f4
+// or f8, 3 per row), "names", "resnames", "chains", "icodes", "altlocs",
 // "elements" (text or u4), "resids", "serials" (i4), "bfactors",
-// "occupancies" (f4),
-// "hetatm" (b1), "secondary" (u4, the flag word) to (bytes, kind, width). Atoms get a residue record when
-// any residue field is given. `bonds` is None or (bytes of int64 row pairs,
+// "occupancies" (f4), "hetatm" (b1), "secondary" (u4, the flag word) to
+// (bytes, kind, width). Atoms get a residue record when any residue field is
+// given. `bonds` is None or (bytes of int64 row pairs,
 // count, bytes of int32 orders or None). With `perceive`, single bonds are
 // then perceived from distances as the PDB reader does, the atoms of the
 // given bonds keeping theirs as they stand (as atoms of CONECT records do).
@@ -231,7 +231,7 @@ PyObject* Build(PyObject*, PyObject* args) {
         PyErr_SetString(PyExc_ValueError, "coordinates must have 3 values per row");
         return nullptr;
     }
-    if (coords.data && coords.kind == "f8") {
+    if (coords.data && coords.kind == "f8") {  // float32 values are in range by type
         for (size_t i = 0; i < size_t(rows) * 3; ++i) {
             const double v = ValueAt<double>(coords, i);
             if (std::isfinite(v) && std::fabs(v) > FLT_MAX) {
@@ -249,6 +249,8 @@ PyObject* Build(PyObject*, PyObject* args) {
 
     const bool withResidue = resname.data || chain.data || icode.data || altloc.data || resid.data || serial.data ||
                              bfactor.data || occupancy.data || hetatm.data || secondary.data;
+    const bool doubleCoords = coords.kind == "f8";
+    const bool elementSymbols = element.IsText();
     bool ok = Guarded([&] {
         ElementSymbols symbols;
         Kamol::KaResidue record;
@@ -260,7 +262,7 @@ PyObject* Build(PyObject*, PyObject* args) {
             uint32_t z = 0;
             if (!element.data)
                 z = ElementFromName(atomName, resname.data ? std::string_view(record.residueName) : "");
-            else if (element.IsText())
+            else if (elementSymbols)
                 TextAt(element, row, scratch), z = symbols.Of(scratch);
             else
                 z = ValueAt<uint32_t>(element, row);
@@ -268,8 +270,8 @@ PyObject* Build(PyObject*, PyObject* args) {
             if (name.data) atom.SetName(atomName);
             if (coords.data) {
                 for (size_t k = 0; k < 3; ++k)
-                    xyz[row * 3 + k] = coords.kind == "f8" ? static_cast<float>(ValueAt<double>(coords, row * 3 + k))
-                                                           : ValueAt<float>(coords, row * 3 + k);
+                    xyz[row * 3 + k] = doubleCoords ? static_cast<float>(ValueAt<double>(coords, row * 3 + k))
+                                                    : ValueAt<float>(coords, row * 3 + k);
             }
             if (!withResidue) continue;
             if (chain.data) {
