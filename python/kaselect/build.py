@@ -25,12 +25,14 @@ def _texts(values, what, rows):
     """The (bytes, kind, width) of a text column: str as UCS-4, bytes as bytes."""
     import numpy
     array = _column(values, what, rows)
+    if rows == 0:
+        array = numpy.empty(0, dtype="U1")  # an empty sequence has no type of its own
     if array.dtype.kind == "O":
         kinds = set(map(type, array))
         if not kinds <= {str}:
             other = next(k for k in kinds if k is not str)
             raise TypeError("%s must hold str, got %s" % (what, other.__name__))
-        array = array.astype(str) if rows else numpy.empty(0, dtype="U1")
+        array = array.astype(str)
     if array.dtype.kind not in "US":
         raise TypeError("%s must hold str, got %s" % (what, array.dtype))
     width = array.dtype.itemsize // (4 if array.dtype.kind == "U" else 1)
@@ -40,6 +42,8 @@ def _texts(values, what, rows):
 def _numbers(values, what, rows, dtype, limits=None, kinds="iu"):
     import numpy
     array = _column(values, what, rows)
+    if rows == 0:
+        array = numpy.empty(0, dtype=dtype)
     if array.dtype.kind not in kinds:
         raise TypeError("%s must hold numbers, got %s" % (what, array.dtype))
     if limits and rows and array.dtype.kind in "iu":

@@ -157,3 +157,11 @@ def test_from_arrays_refuses_bad_columns(change, error, message):
     with pytest.raises(error) as info:
         kaselect.from_arrays(np.zeros((6, 3)), **fields)
     assert message in str(info.value)
+
+
+def test_empty_molecules():
+    empty = kaselect.from_arrays(np.empty((0, 3)), names=[], resnames=[], resids=[], chains=[], bonds=[])
+    assert empty.NumAtoms() == 0 and kaselect.get_coords(empty).shape == (0, 3)
+    kaselect.set_coords(empty, np.empty((0, 3), dtype=np.float32))
+    assert all(len(column) == 0 for column in kaselect.columns(empty).values())
+    assert [len(a) for a in kaselect.select_frames(empty, "water around 3", np.empty((2, 0, 3)))] == [0, 0]
