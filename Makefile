@@ -4,6 +4,7 @@
 #   make test     install, then the C++ tests (CTest) and the Python tests (pytest)
 #   make demo     install, then the command-line tool on a bundled protein-ligand complex
 #   make bench    install, then the C++ benchmarks and kaselect beside other engines
+#                 (selections, and selections over trajectory frames)
 #   make fuzz     the libFuzzer targets, FUZZ_SECONDS (default 60) each; not part of make test
 #   make mutants  mutation testing of selection/ and molecule/ (MUTANT_SEED, MUTANT_COUNT); not part of make test
 #   make stats    lines of code and of tests, and their ratio
@@ -22,7 +23,7 @@ PYPI_BUILD := scikit-build-core "swig>=4.4.1,<4.5"
 CPP_BUILD := build/cpp
 ASAN_BUILD := build/asan
 
-.PHONY: install deps venv package test test-cpp test-asan test-python demo bench bench-venv bench-peers bench-batch clean mutants stats
+.PHONY: install deps venv package test test-cpp test-asan test-python demo bench bench-venv bench-peers bench-batch bench-frames clean mutants stats
 
 install: deps package
 
@@ -78,7 +79,7 @@ bench: install
 	cmake -S . -B build/bench -DKASELECT_BENCH=ON -DCMAKE_BUILD_TYPE=Release >/dev/null
 	cmake --build build/bench -j$(JOBS)
 	@for b in build/bench/bench/bench_*; do [ -x "$$b" ] && { echo "== $$b"; "$$b"; }; done
-	$(MAKE) bench-peers bench-batch
+	$(MAKE) bench-peers bench-batch bench-frames
 
 # kaselect beside other selection engines, in a venv of its own so that their
 # dependencies stay out of the test venv; BENCH_ARGS=--quick for a short run.
@@ -102,6 +103,11 @@ bench-peers: bench-venv
 # BATCH_ARGS=--quick for a small corpus.
 bench-batch: bench-venv
 	PATH="$(CURDIR)/$(BENCH_VENV)/bin:$$PATH" $(BPY) bench/bench_batch.py $(BATCH_ARGS)
+
+# Selections over trajectory frames beside MDAnalysis and ProDy, bulk
+# coordinates, and conversions from gemmi, MDAnalysis and RDKit.
+bench-frames: bench-venv
+	$(BPY) bench/frames.py $(BENCH_ARGS)
 
 # libFuzzer targets, built with clang in a build directory of their own; each
 # runs for FUZZ_SECONDS in turn on a scratch copy of its seed corpus

@@ -1,5 +1,6 @@
 #include "molecule/molecule.h"
 
+#include <algorithm>
 #include <type_traits>
 
 namespace Kamol {
@@ -215,6 +216,21 @@ bool KaMolBase::SetCoords(const KaAtomBase& atom, const float xyz[3]) {
     coords_[at] = xyz[0];
     coords_[at + 1] = xyz[1];
     coords_[at + 2] = xyz[2];
+    ++coordsVersion_;
+    return true;
+}
+
+bool KaMolBase::SetLiveCoords(std::span<const float> xyz) {
+    if (xyz.size() != size_t(numLive_) * 3) return false;
+    if (numLive_ == atomTable_.size()) {
+        std::copy(xyz.begin(), xyz.end(), coords_.begin());
+    } else {
+        const float* from = xyz.data();
+        for (uint32_t index : Columns().live) {
+            std::copy(from, from + 3, coords_.begin() + size_t(index) * 3);
+            from += 3;
+        }
+    }
     ++coordsVersion_;
     return true;
 }

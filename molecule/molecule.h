@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -196,6 +197,10 @@ public:
     // Coordinates from the table at the atom's index; (0, 0, 0) beyond it.
     bool GetCoords(const KaAtomBase& atom, float xyz[3]) const;
     bool SetCoords(const KaAtomBase& atom, const float xyz[3]);
+    // Coordinates of every live atom at once: x, y, z per atom in storage
+    // order (3 * NumAtoms() values). Another count changes nothing and gives
+    // false. Raises the coordinates version once and nothing else.
+    bool SetLiveCoords(std::span<const float> xyz);
     // x, y, z per index; deleted atoms keep their last coordinates.
     const std::vector<float>& CoordTable() const { return coords_; }
 

@@ -1,90 +1,30 @@
 // kaselect._fastpath: selection results as raw buffers for NumPy, without a
-// Python object per atom. The package wraps them as numpy arrays
-// (kaselect.select_indices, kaselect.select_mask). Index results are handed
-// over without a copy: a capsule owns the engine's result and the array
-// keeps the capsule alive.
-#include <Python.h>
+// Python object per atom, and the module's method table (coordinates and
+// columns, building molecules, and frames are in the sibling files). The
+// package wraps them as numpy arrays (kaselect.select_indices,
+// kaselect.select_mask). Index results are handed over without a copy: a
+// capsule owns the engine's result and the array keeps the capsule alive.
+#include "fastpath.h"
 
 #include <cstring>
-#include <exception>
-#include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "molecule/molecule.h"
-#include "selection_errors.h"
 #include "selection/select.h"
-#include "selection/selection.h"
 #include "selection/selector.h"
 
 namespace {
 
-// Layout of the wrapped-pointer object behind a toolkit proxy's "this".
-struct WrappedPointer {
-    PyObject_HEAD
-    void* ptr;
-};
-
-PyObject* moleculeClass = nullptr;
-
-// Whether `obj` is a wrapped pointer (its type is named "SwigPyObject", as in
-// every SWIG runtime), so that an instance whose "this" was replaced by an
-// ordinary object is refused instead of being read as a pointer.
-bool IsWrappedPointer(PyObject* obj) {
-    PyObject* name = PyObject_GetAttrString(reinterpret_cast<PyObject*>(Py_TYPE(obj)), "__name__");
-    if (!name) return false;
-    bool wrapped = PyUnicode_Check(name) && PyUnicode_CompareWithASCIIString(name, "SwigPyObject") == 0;
-    Py_DECREF(name);
-    return wrapped;
-}
-
-// The native molecule of a lumora.kamol molecule proxy, or null with TypeError set.
-Kamol::KaMolBase* MoleculeFromObject(PyObject* obj) {
-    if (obj == Py_None) {
-        PyErr_SetString(PyExc_TypeError, "Null reference.");
-        return nullptr;
-    }
-    if (!moleculeClass) {
-        PyObject* module = PyImport_ImportModule("lumora.kamol");
-        if (module) {
-            moleculeClass = PyObject_GetAttrString(module, "KaMolBase");
-            Py_DECREF(module);
-        }
-        if (!moleculeClass) PyErr_Clear();
-    }
-    void* ptr = nullptr;
-    if (moleculeClass && PyObject_IsInstance(obj, moleculeClass) == 1) {
-        if (PyObject* self = PyObject_GetAttrString(obj, "this")) {
-            if (IsWrappedPointer(self)) ptr = reinterpret_cast<WrappedPointer*>(self)->ptr;
-            Py_DECREF(self);
-        }
-    }
-    PyErr_Clear();
-    if (!ptr) PyErr_SetString(PyExc_TypeError, "Expected KaMolBase-derived object.");
-    return static_cast<Kamol::KaMolBase*>(ptr);
-}
+using fastpath::Guarded;
+using fastpath::MoleculeFromObject;
 
 PyObject* selectionClass = nullptr;
 
 // The native selection of a kaselect.KaSelection proxy, or null with TypeError set.
 const KaSel::KaSelection* SelectionFromObject(PyObject* obj) {
-    if (!selectionClass) {
-        PyObject* module = PyImport_ImportModule("kaselect.kaselect");
-        if (module) {
-            selectionClass = PyObject_GetAttrString(module, "KaSelection");
-            Py_DECREF(module);
-        }
-        if (!selectionClass) PyErr_Clear();
-    }
-    void* ptr = nullptr;
-    if (selectionClass && PyObject_IsInstance(obj, selectionClass) == 1) {
-        if (PyObject* self = PyObject_GetAttrString(obj, "this")) {
-            if (IsWrappedPointer(self)) ptr = reinterpret_cast<WrappedPointer*>(self)->ptr;
-            Py_DECREF(self);
-        }
-    }
-    PyErr_Clear();
+    void* ptr = fastpath::ProxyPointer(obj, "kaselect.kaselect", "KaSelection", &selectionClass);
     if (!ptr) PyErr_SetString(PyExc_TypeError, "Expected a KaSelection.");
     return static_cast<const KaSel::KaSelection*>(ptr);
 }
@@ -109,45 +49,8 @@ bool ParseArguments(PyObject* args, Kamol::KaMolBase** mol, std::string* text) {
     return true;
 }
 
-// Runs `work`, translating native exceptions like the main module.
-template <class Work>
-bool Guarded(Work&& work) {
-    try {
-        work();
-        return true;
-    } catch (...) {
-        KaPy::SetErrorFromCurrentException();
-        return false;
-    }
-}
-
 bool Evaluate(Kamol::KaMolBase& mol, const std::string& text, std::vector<unsigned int>* out) {
     return Guarded([&] { *out = KaSel::EvaluateSelection(mol, text); });
-}
-
-// A str of native text; bytes that are not UTF-8 come back as the lone
-// surrogates they went in as, as everywhere in the binding.
-PyObject* Text(const std::string& text) {
-    return PyUnicode_DecodeUTF8(text.data(), static_cast<Py_ssize_t>(text.size()), "surrogateescape");
-}
-
-PyObject* StringList(const std::vector<std::string>& texts) {
-    PyObject* list = PyList_New(static_cast<Py_ssize_t>(texts.size()));
-    for (size_t i = 0; list && i < texts.size(); ++i) {
-        PyObject* item = Text(texts[i]);
-        if (!item) {
-            Py_DECREF(list);
-            return nullptr;
-        }
-        PyList_SetItem(list, static_cast<Py_ssize_t>(i), item);
-    }
-    return list;
-}
-
-constexpr const char* kIndicesCapsule = "kaselect._fastpath.indices";
-
-void FreeIndices(PyObject* capsule) {
-    delete static_cast<std::vector<unsigned int>*>(PyCapsule_GetPointer(capsule, kIndicesCapsule));
 }
 
 // indices(mol, text) -> (owner, address, count): `count` native-endian uint32
@@ -155,17 +58,9 @@ void FreeIndices(PyObject* capsule) {
 PyObject* Indices(PyObject*, PyObject* args) {
     Kamol::KaMolBase* mol = nullptr;
     std::string text;
-    auto selected = std::make_unique<std::vector<unsigned int>>();
-    if (!ParseArguments(args, &mol, &text) || !Evaluate(*mol, text, selected.get())) return nullptr;
-    PyObject* address = PyLong_FromVoidPtr(selected->data());
-    PyObject* count = PyLong_FromSize_t(selected->size());
-    PyObject* owner = address && count ? PyCapsule_New(selected.get(), kIndicesCapsule, FreeIndices) : nullptr;
-    if (owner) selected.release();
-    PyObject* result = owner ? PyTuple_Pack(3, owner, address, count) : nullptr;
-    Py_XDECREF(owner);
-    Py_XDECREF(address);
-    Py_XDECREF(count);
-    return result;
+    std::vector<unsigned int> selected;
+    if (!ParseArguments(args, &mol, &text) || !Evaluate(*mol, text, &selected)) return nullptr;
+    return fastpath::IndexBuffer(std::move(selected));
 }
 
 // mask(mol, text) -> bytearray of 0/1 bytes, one per atom index (deleted atoms 0).
@@ -190,7 +85,7 @@ PyObject* Residues(PyObject*, PyObject* args) {
     if (!ParseArguments(args, &mol, &text) ||
         !Guarded([&] { residues = KaSel::ordered_selector_strings(*mol, text); }))
         return nullptr;
-    return StringList(residues);
+    return fastpath::StringList(residues);
 }
 
 // repeated_residue(mol) -> the selector string of the first residue key met
@@ -200,7 +95,7 @@ PyObject* RepeatedResidue(PyObject*, PyObject* arg) {
     std::optional<KaSel::Selector> repeated;
     if (!mol || !Guarded([&] { repeated = KaSel::first_repeated_residue(*mol); })) return nullptr;
     if (!repeated) Py_RETURN_NONE;
-    return Text(repeated->ToString());
+    return fastpath::Text(repeated->ToString());
 }
 
 PyObject* NewNone() {
@@ -241,7 +136,7 @@ PyObject* Answer(PyObject*, PyObject* args) {
         }))
         return nullptr;
     PyObject* indexList = wantIndices ? IndexList(selected) : NewNone();
-    PyObject* residueList = wantResidues ? StringList(residues) : NewNone();
+    PyObject* residueList = wantResidues ? fastpath::StringList(residues) : NewNone();
     PyObject* result = indexList && residueList
         ? Py_BuildValue("(nOO)", static_cast<Py_ssize_t>(selected.size()), indexList, residueList)
         : nullptr;
@@ -259,6 +154,15 @@ PyMethodDef methods[] = {
      "(count, indices or None, residues or None) of a parsed KaSelection on a molecule."},
     {"repeated_residue", RepeatedResidue, METH_O,
      "Selector string of the first residue key met again after other residues, or None."},
+    {"coords", fastpath::Coords, METH_O, "Coordinates of the live atoms as a bytearray of float32 x, y, z."},
+    {"set_coords", fastpath::SetCoords, METH_VARARGS,
+     "set_coords(mol, address, rows, is_double): sets every live atom's coordinates from a C-ordered buffer."},
+    {"columns", fastpath::Columns, METH_O, "Per-atom columns of the live atoms as raw buffers and text tables."},
+    {"build", fastpath::Build, METH_VARARGS, "Fills an empty molecule from column buffers."},
+    {"frame_selector", fastpath::FrameSelector, METH_VARARGS,
+     "A capsule answering one selection on one molecule frame after frame."},
+    {"frame_indices", fastpath::FrameIndices, METH_O,
+     "Selected atom indices for the molecule's current coordinates: (owner, address, count)."},
     {nullptr, nullptr, 0, nullptr},
 };
 

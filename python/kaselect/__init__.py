@@ -5,5 +5,8 @@ is available here (``kaselect._kaselect`` is the extension itself).
 """
 from .kaselect import *  # noqa: F401,F403
 from . import _kaselect  # noqa: F401
-from .arrays import select_indices, select_mask  # noqa: F401
+from .arrays import columns, get_coords, select_indices, select_mask, set_coords  # noqa: F401
+from .build import from_arrays  # noqa: F401
+from .convert import from_gemmi, from_mdanalysis, from_rdkit  # noqa: F401
+from .frames import read_frames, select_frames  # noqa: F401
 from .residues import first_repeated_residue, selected_residues  # noqa: F401

@@ -1,0 +1,112 @@
+#include "fastpath.h"
+
+#include <memory>
+
+namespace fastpath {
+
+namespace {
+
+// Layout of the wrapped-pointer object behind a toolkit proxy's "this".
+struct WrappedPointer {
+    PyObject_HEAD
+    void* ptr;
+};
+
+PyObject* moleculeClass = nullptr;
+
+// Whether `obj` is a wrapped pointer (its type is named "SwigPyObject", as in
+// every SWIG runtime), so that an instance whose "this" was replaced by an
+// ordinary object is refused instead of being read as a pointer.
+bool IsWrappedPointer(PyObject* obj) {
+    PyObject* name = PyObject_GetAttrString(reinterpret_cast<PyObject*>(Py_TYPE(obj)), "__name__");
+    if (!name) return false;
+    bool wrapped = PyUnicode_Check(name) && PyUnicode_CompareWithASCIIString(name, "SwigPyObject") == 0;
+    Py_DECREF(name);
+    return wrapped;
+}
+
+constexpr const char* kIndicesCapsule = "kaselect._fastpath.indices";
+
+void FreeIndices(PyObject* capsule) {
+    delete static_cast<std::vector<unsigned int>*>(PyCapsule_GetPointer(capsule, kIndicesCapsule));
+}
+
+}  // namespace
+
+void* ProxyPointer(PyObject* obj, const char* module, const char* className, PyObject** classCache) {
+    if (!*classCache) {
+        if (PyObject* owner = PyImport_ImportModule(module)) {
+            *classCache = PyObject_GetAttrString(owner, className);
+            Py_DECREF(owner);
+        }
+        if (!*classCache) PyErr_Clear();
+    }
+    void* ptr = nullptr;
+    if (*classCache && PyObject_IsInstance(obj, *classCache) == 1) {
+        if (PyObject* self = PyObject_GetAttrString(obj, "this")) {
+            if (IsWrappedPointer(self)) ptr = reinterpret_cast<WrappedPointer*>(self)->ptr;
+            Py_DECREF(self);
+        }
+    }
+    PyErr_Clear();
+    return ptr;
+}
+
+Kamol::KaMolBase* MoleculeFromObject(PyObject* obj) {
+    if (obj == Py_None) {
+        PyErr_SetString(PyExc_TypeError, "Null reference.");
+        return nullptr;
+    }
+    void* ptr = ProxyPointer(obj, "lumora.kamol", "KaMolBase", &moleculeClass);
+    if (!ptr) PyErr_SetString(PyExc_TypeError, "Expected KaMolBase-derived object.");
+    return static_cast<Kamol::KaMolBase*>(ptr);
+}
+
+PyObject* Text(const std::string& text) {
+    return PyUnicode_DecodeUTF8(text.data(), static_cast<Py_ssize_t>(text.size()), "surrogateescape");
+}
+
+PyObject* StringList(const std::vector<std::string>& texts) {
+    PyObject* list = PyList_New(static_cast<Py_ssize_t>(texts.size()));
+    for (size_t i = 0; list && i < texts.size(); ++i) {
+        PyObject* item = Text(texts[i]);
+        if (!item) {
+            Py_DECREF(list);
+            return nullptr;
+        }
+        PyList_SetItem(list, static_cast<Py_ssize_t>(i), item);
+    }
+    return list;
+}
+
+PyObject* IndexBuffer(std::vector<unsigned int>&& indices) {
+    auto owned = std::make_unique<std::vector<unsigned int>>(std::move(indices));
+    PyObject* address = PyLong_FromVoidPtr(owned->data());
+    PyObject* count = PyLong_FromSize_t(owned->size());
+    PyObject* owner = address && count ? PyCapsule_New(owned.get(), kIndicesCapsule, FreeIndices) : nullptr;
+    if (owner) owned.release();
+    PyObject* result = owner ? PyTuple_Pack(3, owner, address, count) : nullptr;
+    Py_XDECREF(owner);
+    Py_XDECREF(address);
+    Py_XDECREF(count);
+    return result;
+}
+
+bool BytesOf(PyObject* obj, Py_ssize_t expected, const char* what, const char** data) {
+    Py_ssize_t size = -1;
+    if (PyBytes_Check(obj)) {
+        size = PyBytes_Size(obj);
+        *data = PyBytes_AsString(obj);
+    } else if (PyByteArray_Check(obj)) {
+        size = PyByteArray_Size(obj);
+        *data = PyByteArray_AsString(obj);
+    } else {
+        PyErr_Format(PyExc_TypeError, "%s must be bytes", what);
+        return false;
+    }
+    if (size == expected) return true;
+    PyErr_Format(PyExc_ValueError, "%s must hold %zd bytes, got %zd", what, expected, size);
+    return false;
+}
+
+}  // namespace fastpath
