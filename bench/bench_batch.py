@@ -305,9 +305,9 @@ def main(argv=None):
             rate = files / seconds
             print(f"| {label} | {rate:.0f} | {rate / best:.2f}x | "
                   f"{'same' if not wrong else f'{wrong} files differ'} |")
-        print(f"\nscaling, 1 -> 2 local workers: {t1 / t2:.2f}x; kaselect {kaselect.__name__} "
-              f"{kaselect.KASELECT_VERSION_MAJOR}.{kaselect.KASELECT_VERSION_MINOR}; "
-              f"load average at end {os.getloadavg()[0]:.1f}")
+        print(f"\nscaling, 1 -> 2 local workers: {t1 / t2:.2f}x; kaselect "
+              f"{kaselect.KASELECT_VERSION_MAJOR}.{kaselect.KASELECT_VERSION_MINOR}."
+              f"{kaselect.KASELECT_VERSION_PATCH}; load average at end {os.getloadavg()[0]:.1f}")
     return 1 if any(wrong for _, _, wrong in rows) else 0
 
 

@@ -180,7 +180,8 @@ class _DaskJobs:
         for future in list(self._done.futures):
             future.cancel()
 
-    def submit(self, tag, args):
+    def submit(self, tag, args, alone=False):
+        # The scheduler places tasks itself; `alone` matters to the local pool only.
         future = self._client.submit(answer_chunk, *args, pure=False)
         self._tags[future.key] = tag
         self._done.add(future)
@@ -222,8 +223,8 @@ def answer_files(paths, selections, *, workers=None, client=None, residues=False
         files = [(path, path) for path in paths]
     options = (tuple(selections), bool(residues), bool(indices), bool(all_records))
 
-    def submit(positions):
-        jobs.submit(positions, ([files[p] for p in positions], *options))
+    def submit(positions, alone=False):
+        jobs.submit(positions, ([files[p] for p in positions], *options), alone)
 
     with jobs:
         size = chunk_size(len(files), jobs.size)
@@ -237,7 +238,7 @@ def answer_files(paths, selections, *, workers=None, client=None, residues=False
             for p in positions:
                 losses[p] += 1
                 if losses[p] < jobs.losses_allowed:
-                    submit([p])
+                    submit([p], alone=True)
                 else:
                     yield p, [{"path": paths[p], "record": 0,
                                "error": f"{value} while reading this file ({losses[p]} times)"}]

@@ -72,7 +72,7 @@ class _Worker:
         self.jobs = Connection(job_write, readable=False)
         self.conn = Connection(result_read, writable=False)
         self.ready = False
-        self.job = None   # (tag, args) while busy
+        self.held = collections.deque()   # (tag, args, alone) sent and not answered, oldest first
 
     def stop(self, timeout):
         try:
@@ -99,7 +99,15 @@ class LocalPool:
     complete, where value is the function's return value or a Lost. Jobs
     submitted while results() is suspended are run by the same iteration.
     Use it as a context manager: leaving it stops every worker.
+
+    A worker holds up to HELD jobs, so that it starts the next one without
+    waiting for this process to take the last result (which matters when the
+    machine is busy). A job submitted `alone` is held by a worker with no
+    other job: a retried job that kills its worker again costs no one else.
     """
+
+    HELD = 2
+
 
     def __init__(self, size, function):
         if size < 1:
@@ -120,27 +128,34 @@ class LocalPool:
         for worker in workers:
             worker.stop(timeout=5)
 
-    def submit(self, tag, args):
-        self._pending.append((tag, args))
+    def submit(self, tag, args, alone=False):
+        self._pending.append((tag, args, alone))
+
+    def _takes(self, worker, job):
+        if not worker.ready or len(worker.held) >= self.HELD:
+            return False
+        return not worker.held or not (job[2] or worker.held[-1][2])
 
     def _dispatch(self):
-        busy = sum(1 for w in self._workers if w.job is not None)
+        busy = sum(1 for w in self._workers if w.held)
         while len(self._workers) < min(self._size, busy + len(self._pending)):
             self._workers.append(_Worker(self._target))
-        for worker in self._workers:
-            if worker.job is None and worker.ready and self._pending:
-                worker.job = self._pending.popleft()
+        # Idle workers first, then a second job for busy ones.
+        for worker in sorted(self._workers, key=lambda w: len(w.held)):
+            while self._pending and self._takes(worker, self._pending[0]):
+                job = self._pending.popleft()
+                worker.held.append(job)
                 try:
-                    worker.jobs.send(worker.job[1])
+                    worker.jobs.send(job[1])
                 except OSError:
-                    pass   # it died: results() reports the job as lost
+                    break   # it died: results() reports its jobs as lost
 
     def results(self):
         while True:
             self._dispatch()
             # After dispatching, a worker that is neither busy nor starting
             # means that no job is left anywhere.
-            waiting = [w for w in self._workers if w.job is not None or not w.ready]
+            waiting = [w for w in self._workers if w.held or not w.ready]
             if not waiting:
                 return
             wait([w.conn for w in waiting])
@@ -153,8 +168,7 @@ class LocalPool:
                 elif not worker.ready:
                     worker.ready = message == _READY
                 else:
-                    tag, worker.job = worker.job[0], None
-                    yield tag, message
+                    yield worker.held.popleft()[0], message
 
     def _receive(self, worker):
         """The worker's next message, None when it has none yet, _DIED when it
@@ -171,8 +185,9 @@ class LocalPool:
         if not worker.ready:
             raise PoolError("a worker process could not start "
                             f"({_how_it_ended(worker.process.returncode)}); is kaselect installed correctly?")
-        if worker.job is not None:
-            yield worker.job[0], Lost(_how_it_ended(worker.process.returncode))
+        lost = Lost(_how_it_ended(worker.process.returncode))
+        for tag, _, _ in worker.held:
+            yield tag, lost
 
 
 _DIED = object()

@@ -6,6 +6,7 @@ A worker is killed mid-run deterministically: one input is a named pipe, whose
 reader blocks until the test writes to it. The test finds the process that has
 the pipe open, kills it with SIGKILL, waits for the retry to open the pipe and
 then writes a real structure into it."""
+import concurrent.futures
 import errno
 import fcntl
 import gzip
@@ -16,7 +17,6 @@ import shutil
 import signal
 import subprocess
 import sys
-import threading
 import time
 
 import pytest
@@ -67,10 +67,9 @@ def key(record):
     return record["path"], record["record"], record.get("selection")
 
 
-def assert_once_each(records, expected):
-    keys = [key(r) for r in records]
-    assert len(keys) == len(set(keys)), "a record came twice"
-    assert sorted(keys) == sorted(key(r) for r in expected)
+def assert_each_once(records, expected):
+    """Nothing lost, nothing doubled: `expected` names each key once."""
+    assert sorted(records, key=key) == sorted(expected, key=key)
 
 
 # ---- a Dask cluster of two worker processes on loopback ---------------------------
@@ -141,7 +140,7 @@ def test_records_of_multi_record_files(corpus):
     records = list(select_files(sdf, SELECTIONS, all_records=True, workers=1, residues=True, indices=True))
     expected = expected_records(sdf, all_records=True)
     assert len({r["record"] for r in expected}) == 10
-    assert sorted(records, key=key) == sorted(expected, key=key)
+    assert_each_once(records, expected)
 
 
 @pytest.mark.parametrize("selections, workers, message", [
@@ -214,26 +213,9 @@ class Pipe:
             self.writer = None
 
 
-def run_beside(work, *args):
-    """Runs work(*args) in a thread; returns a function that joins it and
-    returns its value (or raises its exception) within the deadline."""
-    outcome = {}
-
-    def target():
-        try:
-            outcome["value"] = work(*args)
-        except BaseException as error:   # handed to the test thread
-            outcome["error"] = error
-    thread = threading.Thread(target=target, daemon=True)
-    thread.start()
-
-    def join():
-        thread.join(DEADLINE)
-        assert not thread.is_alive(), "the run did not end"
-        if "error" in outcome:
-            raise outcome["error"]
-        return outcome["value"]
-    return join
+def run_beside(work):
+    """Starts work() on a thread; returns its Future (result() within DEADLINE)."""
+    return concurrent.futures.ThreadPoolExecutor(1).submit(work)
 
 
 @pytest.mark.parametrize("kills", [1, MAX_LOSSES])
@@ -247,13 +229,13 @@ def test_killed_worker_loses_and_doubles_nothing(tmp_path, corpus, back_end, kil
         inputs.append(str(tmp_path / f"copy{n:02}.pdb"))
     pipe = Pipe(str(tmp_path / "pipe.pdb"))
     inputs.insert(len(inputs) // 2, pipe.path)
-    join = run_beside(lambda: list(select_files(inputs, SELECTIONS, residues=True, indices=True, **back_end)))
+    run = run_beside(lambda: list(select_files(inputs, SELECTIONS, residues=True, indices=True, **back_end)))
     try:
         for _ in range(kills):
             pipe.kill_reader()
         if kills < MAX_LOSSES:
             pipe.feed(open(os.path.join(DATA, "pept.pdb"), "rb").read())
-        records = join()
+        records = run.result(DEADLINE)
     finally:
         pipe.close()
     expected = [r for p in inputs if p != pipe.path for r in expected_records(p)]
@@ -262,8 +244,7 @@ def test_killed_worker_loses_and_doubles_nothing(tmp_path, corpus, back_end, kil
     else:
         expected.append({"path": pipe.path, "record": 0, "error": "worker process killed by signal 9 "
                          f"while reading this file ({MAX_LOSSES} times)"})
-    assert_once_each(records, expected)
-    assert sorted(records, key=key) == sorted(expected, key=key)
+    assert_each_once(records, expected)
 
 
 # ---- the command ---------------------------------------------------------------------
@@ -293,8 +274,7 @@ def test_command_writes_the_library_records(tmp_path, corpus, where, request):
     assert result.stdout == "" and "Traceback" not in result.stderr
     paths = expand_inputs([f"@{listed}", os.path.join(corpus, "*.cif.gz")])
     expected = [{k: v for k, v in r.items() if k != "indices"} for p in paths for r in expected_records(p)]
-    lines = read_lines(out)
-    assert sorted(lines, key=key) == sorted(expected, key=key)
+    assert_each_once(read_lines(out), expected)
     answered = {r["path"] for r in expected if "error" not in r}
     summary = f"{len(paths)} files, {len(answered)} records, {len(paths) - len(answered)} errors in "
     assert re.search(re.escape(summary) + r"[0-9.]+ s\n$", result.stderr), result.stderr
@@ -350,5 +330,4 @@ def test_resume_after_a_killed_run(tmp_path, corpus):
     assert f"{len({r['path'] for r in first}) - 1} of {len(inputs)} files already done" in result.stderr
     expected = [{k: v for k, v in r.items() if k not in ("indices", "residues")}
                 for p in inputs for r in expected_records(p)]
-    assert_once_each(read_lines(out), expected)
-    assert sorted(read_lines(out), key=key) == sorted(expected, key=key)
+    assert_each_once(read_lines(out), expected)
