@@ -196,8 +196,12 @@ std::vector<std::unique_ptr<KaGraphMol>> ReadMolecules(const std::string& path, 
 
 void WriteMolecule(const std::string& path, const KaMolBase& mol, int fmt) {
     uint32_t code = ResolveFormat(path, fmt);
-    if (code != FORMAT_PDB) throw FormatError(path + ": no writer for format '" + FormatName(code) + "'");
-    WriteFileText(path, io_detail::FormatPdbText(mol, path));
+    switch (code) {
+        case FORMAT_PDB: return WriteFileText(path, io_detail::FormatPdbText(mol, path));
+        case FORMAT_CIF:
+        case FORMAT_MMCIF: return WriteFileText(path, io_detail::FormatMmcifText(mol, path));
+        default: throw FormatError(path + ": no writer for format '" + FormatName(code) + "'");
+    }
 }
 
 }  // namespace Kamol

@@ -22,8 +22,9 @@ MolList ReadMmcifText(std::string_view text, const std::string& fileName, ReadSc
 MolList ReadMdlText(std::string_view text, const std::string& fileName, ReadScope scope);
 MolList ReadMol2Text(std::string_view text, const std::string& fileName, ReadScope scope);
 
-// The molecule as PDB text; `fileName` is used in messages.
+// The molecule as PDB or mmCIF text; `fileName` is used in messages.
 std::string FormatPdbText(const KaMolBase& mol, const std::string& fileName);
+std::string FormatMmcifText(const KaMolBase& mol, const std::string& fileName);
 
 // "<file>: <what>" as a FormatError.
 [[noreturn]] void ThrowFormatError(const std::string& fileName, const std::string& what);

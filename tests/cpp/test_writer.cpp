@@ -32,39 +32,55 @@ std::set<std::pair<size_t, size_t>> BondPairs(const KaMolBase& mol) {
     return pairs;
 }
 
-void ExpectSameMolecule(const KaMolBase& written, const KaMolBase& read) {
+// An atom without a residue record reads back as a hetero atom of the
+// default residue; without a name, named by its element in PDB, by element
+// and serial in mmCIF. PDB columns round numbers; mmCIF keeps them exact.
+void ExpectSameMolecule(const KaMolBase& written, const KaMolBase& read, bool pdb = false) {
     std::vector<const KaAtomBase*> a = Atoms(written), b = Atoms(read);
     ASSERT_EQ(a.size(), b.size());
+    const float coordTolerance = pdb ? 6e-4f : 0.0f, fieldTolerance = pdb ? 5e-3f : 0.0f;
     for (size_t i = 0; i < a.size(); ++i) {
         const Kamol::KaResidue &ra = Res(a[i]), &rb = Res(b[i]);
-        ASSERT_EQ(b[i]->Name(), a[i]->Name()) << i;
+        const bool plain = !Kamol::HasAtomResidue(*a[i]);
+        const std::string symbol = Kamol::GetElementSymbol(a[i]->GetAtomicNum());
+        const std::string name = !a[i]->Name().empty() ? a[i]->Name() : pdb ? symbol : symbol + std::to_string(i + 1);
+        ASSERT_EQ(b[i]->Name(), name) << i;
         EXPECT_EQ(b[i]->GetAtomicNum(), a[i]->GetAtomicNum()) << i;
         float p[3], q[3];
         written.GetCoords(*a[i], p);
         read.GetCoords(*b[i], q);
-        for (int k = 0; k < 3; ++k) EXPECT_NEAR(p[k], q[k], 5e-4) << i;
+        for (int k = 0; k < 3; ++k) EXPECT_NEAR(p[k], q[k], coordTolerance) << i;
         EXPECT_EQ(std::tie(rb.residueName, rb.residueNumber, rb.insertCode, rb.chainId, rb.alternateLocation),
                   std::tie(ra.residueName, ra.residueNumber, ra.insertCode, ra.chainId, ra.alternateLocation))
             << i;
-        EXPECT_EQ(std::tie(rb.serialNumber, rb.hetAtom, rb.secondaryStructure, rb.modelNumber),
-                  std::tie(ra.serialNumber, ra.hetAtom, ra.secondaryStructure, ra.modelNumber))
+        EXPECT_EQ(rb.hetAtom, ra.hetAtom || plain) << i;
+        if (plain) continue;
+        EXPECT_EQ(std::tie(rb.serialNumber, rb.secondaryStructure, rb.modelNumber),
+                  std::tie(ra.serialNumber, ra.secondaryStructure, ra.modelNumber))
             << i;
-        EXPECT_NEAR(rb.bFactor, ra.bFactor, 5e-3) << i;
-        EXPECT_NEAR(rb.occupancy, ra.occupancy, 5e-3) << i;
+        EXPECT_NEAR(rb.bFactor, ra.bFactor, fieldTolerance) << i;
+        EXPECT_NEAR(rb.occupancy, ra.occupancy, fieldTolerance) << i;
     }
     EXPECT_EQ(BondPairs(read), BondPairs(written));
 }
 
-class PdbRoundTrip : public ::testing::TestWithParam<const char*> {};
+// Every bundled structure, written in each format (plain and compressed)
+// and read back.
+class RoundTrip : public ::testing::TestWithParam<std::tuple<const char*, const char*>> {};
 
-TEST_P(PdbRoundTrip, ReadsBackTheSameAtomsResiduesAndBonds) {
-    auto original = ReadMolecule(DataFile(GetParam()));
+TEST_P(RoundTrip, ReadsBackTheSameAtomsResiduesAndBonds) {
+    const auto [source, outName] = GetParam();
+    auto original = ReadMolecule(DataFile(source));
     ScratchDir dir;
-    WriteMolecule(dir.Path("out.pdb"), *original);
-    ExpectSameMolecule(*original, *ReadMolecule(dir.Path("out.pdb")));
+    WriteMolecule(dir.Path(outName), *original);
+    const bool pdb = Kamol::FormatFromPath(outName) == Kamol::FORMAT_PDB;
+    ExpectSameMolecule(*original, *ReadMolecule(dir.Path(outName)), pdb);
 }
 
-INSTANTIATE_TEST_SUITE_P(BundledFiles, PdbRoundTrip, ::testing::Values("1hpv.pdb", "3al1.pdb", "pept.pdb"));
+INSTANTIATE_TEST_SUITE_P(BundledFiles, RoundTrip,
+                         ::testing::Combine(::testing::Values("1hpv.pdb", "3al1.pdb", "pept.pdb", "small01.mol",
+                                                              "small03.mol2", "LIG_1HPV.mol2", "ligs3d.sdf"),
+                                            ::testing::Values("out.pdb", "out.cif", "out.cif.gz")));
 
 // A selection written out: the atoms left after deleting the rest.
 TEST(PdbWriter, WritesTheLiveAtomsOfASelection) {
@@ -79,29 +95,13 @@ TEST(PdbWriter, WritesTheLiveAtomsOfASelection) {
     WriteMolecule(path, *mol);
     auto read = ReadMolecule(path);
     EXPECT_EQ(read->NumAtoms(), mol->NumAtoms());
-    ExpectSameMolecule(*mol, *read);
+    ExpectSameMolecule(*mol, *read, true);
     // The inhibitor's bonds travel as CONECT records; polymer bonds do not.
     WriteMolecule(dir.Path("plain.pdb"), *mol);
     std::string text = ReadText(dir.Path("plain.pdb"));
     size_t conect = 0;
     for (size_t at = text.find("\nCONECT"); at != std::string::npos; at = text.find("\nCONECT", at + 1)) ++conect;
     EXPECT_EQ(conect, 35u);
-}
-
-TEST(PdbWriter, WritesSmallMoleculesAsHeteroAtomsWithTheirBonds) {
-    auto mol = ReadMolecule(DataFile("small01.mol"));
-    ScratchDir dir;
-    WriteMolecule(dir.Path("small.pdb"), *mol);
-    auto read = ReadMolecule(dir.Path("small.pdb"));
-    ASSERT_EQ(read->NumAtoms(), 36u);
-    EXPECT_EQ(read->NumBonds(), 37u);
-    EXPECT_EQ(BondPairs(*read), BondPairs(*mol));
-    for (const KaAtomBase* atom : Atoms(*read)) {
-        EXPECT_TRUE(Res(atom).hetAtom);
-        EXPECT_EQ(Res(atom).residueName, "UNL");
-        // Atoms without names are named by their element.
-        EXPECT_EQ(atom->Name(), Kamol::GetElementSymbol(atom->GetAtomicNum()));
-    }
 }
 
 // Numbers past the decimal columns, two-character chains, insertion codes,
@@ -156,6 +156,48 @@ TEST(PdbWriter, KeepsWideNumbersAndOddFields) {
         EXPECT_EQ(r.modelNumber, 3);
     }
 }
+
+// Fields past what PDB columns hold: PDB refuses them, pointing to mmCIF,
+// which keeps them, and keeps texts that need quoting in its syntax.
+struct BeyondPdb {
+    const char* chain;
+    int residueNumber;
+    const char* atomName;
+    const char* residueName;
+    const char* pdbError;
+};
+
+class BeyondPdbColumns : public ::testing::TestWithParam<BeyondPdb> {};
+
+TEST_P(BeyondPdbColumns, PdbRefusesAndMmcifKeepsThem) {
+    const BeyondPdb& c = GetParam();
+    auto mol = ReadMolecule(DataFile("pept.pdb"));
+    KaAtomBase& atom = *mol->GetAtom(mol->IndexLimit() - 1);
+    atom.SetName(c.atomName);
+    Kamol::KaResidue r = Kamol::GetAtomResidue(atom);
+    r.chainId = c.chain;
+    r.residueNumber = c.residueNumber;
+    r.residueName = c.residueName;
+    Kamol::SetAtomResidue(atom, r);
+    ScratchDir dir;
+    const std::string pdb = dir.Path("out.pdb");
+    try {
+        WriteMolecule(pdb, *mol);
+        ADD_FAILURE() << "no error";
+    } catch (const Kamol::FormatError& e) {
+        EXPECT_NE(std::string(e.what()).find(pdb + ": " + c.pdbError), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find("; write mmCIF (.cif) instead"), std::string::npos) << e.what();
+    }
+    WriteMolecule(dir.Path("out.cif"), *mol);
+    ExpectSameMolecule(*mol, *ReadMolecule(dir.Path("out.cif")));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fields, BeyondPdbColumns,
+    ::testing::Values(BeyondPdb{"ABC", 7, "O5'", "A B", "chain id 'ABC' is longer than the two PDB chain columns"},
+                      BeyondPdb{"A", 1223056, "N", "_X", "residue number 1223056 does not fit the PDB columns"},
+                      BeyondPdb{"A", -1000, "'a b'", "data_", "residue number -1000 does not fit the PDB columns"},
+                      BeyondPdb{"x\"' y", 7, "\" q", "#1", "chain id 'x\"' y' is longer"}));
 
 TEST(PdbWriter, RefusesWhatItCannotWrite) {
     auto mol = ReadMolecule(DataFile("pept.pdb"));

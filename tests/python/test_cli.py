@@ -100,8 +100,9 @@ def test_json_document(mol):
     assert (atom["x"], atom["y"], atom["z"]) == pytest.approx((x, y, z), abs=1e-3)
 
 
-def test_output_file_round_trip(tmp_path, mol):
-    out = tmp_path / "site.pdb"
+@pytest.mark.parametrize("name", ["site.pdb", "site.cif.gz"])
+def test_output_file_round_trip(tmp_path, mol, name):
+    out = tmp_path / name
     result = run(COMPLEX, "byres (ligand around 4.5)", "--count", "-o", str(out))
     assert result.returncode == 0, result.stderr
     written = kamol.ReadMolecule(str(out))
