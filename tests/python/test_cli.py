@@ -100,6 +100,29 @@ def test_json_document(mol):
     assert (atom["x"], atom["y"], atom["z"]) == pytest.approx((x, y, z), abs=1e-3)
 
 
+@pytest.mark.parametrize("chunk", [7, 65536])
+def test_rows_carry_every_field_across_chunks(monkeypatch, capsys, mol, chunk):
+    from kaselect import cli
+    monkeypatch.setattr(cli, "_CHUNK", chunk)
+    selection = "byres (ligand around 4)"
+    printed = {}
+    for shape in ("--json", "--indices", None):
+        assert cli.main([COMPLEX, selection] + ([shape] if shape else [])) == 0
+        printed[shape] = capsys.readouterr().out
+    atoms = json.loads(printed["--json"])["atoms"]
+    assert [a["index"] for a in atoms] == list(kaselect.EvaluateSelection(mol, selection))
+    assert printed["--indices"] == "".join(f"{a['index']}\n" for a in atoms)
+    table = printed[None].splitlines()[1:-1]
+    assert len(table) == len(atoms)
+    for atom, line in zip(atoms, table):
+        native = mol.GetAtom(atom["index"])
+        residue = kamol.GetAtomResidue(native)
+        assert (atom["name"], atom["resn"], atom["resi"], atom["icode"], atom["chain"]) == (
+            native.GetName(), residue.residueName, residue.residueNumber, residue.insertCode, residue.chainId)
+        assert [atom[k] for k in "xyz"] == [round(c, 3) for c in mol.GetCoords(native)]
+        assert line == cli._ROW.format(**{**atom, **{k: f"{atom[k]:.3f}" for k in "xyz"}})[:-1]
+
+
 @pytest.mark.parametrize("name", ["site.pdb", "site.cif.gz"])
 def test_output_file_round_trip(tmp_path, mol, name):
     out = tmp_path / name

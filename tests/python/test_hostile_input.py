@@ -290,7 +290,7 @@ SELVES = {
 }
 # The library's own functions whose first argument is a molecule.
 MOLECULE_FIRST = {"EvaluateSelection", "CountSelection", "str_selector_set", "mol_to_selector_set",
-                  "indices", "mask", "select_indices", "select_mask"}
+                  "indices", "mask", "rows", "copy_atoms", "select_indices", "select_mask"}
 
 PLUMBING_SUFFIXES = ("_swigregister", "_swiginit")
 
