@@ -63,6 +63,7 @@ KaAtomBase& KaMolBase::NewAtom(uint32_t atomicNum) {
     KaAtomBase& atom = atomStore_.emplace_back(*this, index, atomicNum);
     atomTable_.push_back(&atom);
     coords_.insert(coords_.end(), {0.0f, 0.0f, 0.0f});
+    residueSlots_.push_back(kNoRecord);
     KaAtomColumns& c = columns_;
     if (!liveStale_) c.live.push_back(index);
     c.atoms.push_back(&atom);
@@ -141,6 +142,8 @@ KaSystem::KaDataSlot KaMolBase::FindAtomItem(uint32_t index, KaSystem::KaTag tag
     for (const auto& column : intColumns_)
         if (column->tag == tag && column->present[index])
             return {&typeid(int), const_cast<int32_t*>(&column->values[index])};
+    if (tag == ResidueTag && residueSlots_[index] < kRemovedRecord)
+        return {&typeid(KaResidue), const_cast<KaResidue*>(&residueStore_[residueSlots_[index]])};
     return {};
 }
 
@@ -152,7 +155,26 @@ bool KaMolBase::RemoveAtomItem(uint32_t index, KaSystem::KaTag tag) {
             return true;
         }
     }
+    if (tag == ResidueTag && residueSlots_[index] < kRemovedRecord) {
+        residueSlots_[index] |= kRemovedRecord;  // its place is used again by the next record
+        return true;
+    }
     return false;
+}
+
+bool KaMolBase::StoreAtomResidue(KaAtomBase& atom, const KaResidue& record) {
+    if (atom.HasOwnData(ResidueTag) || (atom.HasData(ResidueTag) && !atom.PeekData<KaResidue>(ResidueTag)))
+        return atom.SetData<KaResidue>(ResidueTag, record);
+    uint32_t& slot = residueSlots_[atom.index_];
+    if (slot == kNoRecord) {
+        slot = static_cast<uint32_t>(residueStore_.size());
+        residueStore_.push_back(record);
+    } else {
+        slot &= ~kRemovedRecord;
+        residueStore_[slot] = record;
+    }
+    atom.DataChanged(ResidueTag);
+    return true;
 }
 
 KaBondBase* KaMolBase::NewBond(KaAtomBase& a, KaAtomBase& b, uint32_t order) {
@@ -243,6 +265,8 @@ void KaMolBase::CopyInto(KaMolBase& target) const {
     }
     target.coords_ = coords_;
     target.numLive_ = numLive_;
+    target.residueStore_ = residueStore_;
+    target.residueSlots_ = residueSlots_;
     // Every column but the residue records (which point into the atoms) is
     // the same; the copy's records are its own atoms' items.
     target.columns_ = Columns();

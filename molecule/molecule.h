@@ -222,6 +222,12 @@ public:
     uint64_t AtomDataVersion() const { return atomDataVersion_; }
     void NoteAtomDataChange() { ++atomDataVersion_; }
 
+    // Writes the atom's residue record (see SetAtomResidue): into the
+    // molecule's record store, unless the atom's own data list already holds
+    // an item under the residue tag or another value is kept there, in which
+    // case it is written as generic data (with its type check).
+    bool StoreAtomResidue(KaAtomBase& atom, const KaResidue& record);
+
     // The single slot for derived data (null until set); dropped with the
     // molecule and not copied by Clone.
     KaDerivedData* GetDerivedData() const { return derived_.get(); }
@@ -254,6 +260,14 @@ private:
     mutable KaAtomColumns columns_;
     mutable bool liveStale_ = false;  // `live` is rebuilt after deletions
     std::vector<std::unique_ptr<KaAtomIntColumn>> intColumns_;
+    // Residue records written through SetAtomResidue, kept side by side
+    // rather than as an item per atom (no allocation per atom; addresses stay
+    // put as the store grows). By index: the record's place, with
+    // kRemovedRecord added once the record was removed, or kNoRecord.
+    static constexpr uint32_t kNoRecord = UINT32_MAX;
+    static constexpr uint32_t kRemovedRecord = uint32_t(1) << 31;
+    std::deque<KaResidue> residueStore_;
+    std::vector<uint32_t> residueSlots_;
     bool atomDataWritten_ = false;
     mutable std::unique_ptr<KaDerivedData> derived_;
 };
