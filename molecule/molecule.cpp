@@ -1,5 +1,6 @@
 #include "molecule/molecule.h"
 
+#include <new>
 #include <type_traits>
 
 namespace Kamol {
@@ -45,6 +46,25 @@ uint32_t KaTextTable::Id(std::string_view text) {
     texts_.emplace_back(text);
     ids_.emplace(texts_.back(), id);
     return id;
+}
+
+uint32_t KaResidueStore::Add(const KaResidue& record) {
+    if (size_ % kChunk == 0) chunks_.emplace_back(std::allocator<KaResidue>().allocate(kChunk));
+    new (&chunks_.back().get()[size_ % kChunk]) KaResidue(record);
+    return size_++;
+}
+
+void KaResidueStore::Clear() {
+    for (uint32_t i = 0; i < size_; ++i) (*this)[i].~KaResidue();
+    chunks_.clear();
+    size_ = 0;
+}
+
+KaResidueStore& KaResidueStore::operator=(const KaResidueStore& other) {
+    if (this == &other) return *this;
+    Clear();
+    for (uint32_t i = 0; i < other.size_; ++i) Add(other[i]);
+    return *this;
 }
 
 namespace {
@@ -167,8 +187,7 @@ bool KaMolBase::StoreAtomResidue(KaAtomBase& atom, const KaResidue& record) {
         return atom.SetData<KaResidue>(ResidueTag, record);
     uint32_t& slot = residueSlots_[atom.index_];
     if (slot == kNoRecord) {
-        slot = static_cast<uint32_t>(residueStore_.size());
-        residueStore_.push_back(record);
+        slot = residueStore_.Add(record);
     } else {
         slot &= ~kRemovedRecord;
         residueStore_[slot] = record;
