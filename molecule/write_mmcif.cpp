@@ -27,8 +27,9 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
     return true;
 }
 
-// A value that needs no quotes: no blanks, not a reserved word, and not
-// starting like a comment, a quote, a tag, a text field or a null.
+// A value that needs no quotes: printable ASCII without blanks, not a
+// reserved word, and not starting like a comment, a quote, a tag, a text
+// field or a null.
 bool IsBareWord(std::string_view v) {
     if (v.empty() || v == "." || v == "?") return false;
     switch (v[0]) {
@@ -36,7 +37,7 @@ bool IsBareWord(std::string_view v) {
         default: break;
     }
     for (char c : v)
-        if (IsBlank(c) || static_cast<unsigned char>(c) < 32) return false;
+        if (c <= ' ' || c > '~') return false;  // printable ASCII only; the rest is quoted
     for (std::string_view word : {"data_", "save_", "loop_", "global_", "stop_"})
         if (StartsWithNoCase(v, word)) return false;
     return true;
