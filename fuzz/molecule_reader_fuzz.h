@@ -57,7 +57,7 @@ inline int RunReader(Reader reader, const char* fileName, const uint8_t* data, s
     for (ReadScope scope : {ReadScope::First, ReadScope::All}) {
         Kamol::io_detail::MolList molecules;
         try {
-            molecules = reader(text, name, scope);
+            molecules = reader(std::string(text), name, scope);
         } catch (const Kamol::FormatError&) {
             continue;
         }

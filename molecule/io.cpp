@@ -141,19 +141,18 @@ MolList ReadAll(const std::string& path, int fmt, ReadScope scope) {
     // A file that cannot be read is reported as such whatever its name says.
     std::string text = ReadFileText(path);
     uint32_t code = ResolveFormat(path, fmt);
-    MolList (*reader)(std::string_view, const std::string&, ReadScope) = nullptr;
+    MolList molecules;
     switch (code) {
-        case FORMAT_PDB: reader = io_detail::ReadPdbText; break;
+        case FORMAT_PDB: molecules = io_detail::ReadPdbText(std::move(text), path, scope); break;
         case FORMAT_CIF:
-        case FORMAT_MMCIF: reader = io_detail::ReadMmcifText; break;
+        case FORMAT_MMCIF: molecules = io_detail::ReadMmcifText(std::move(text), path, scope); break;
         case FORMAT_MDL_MOL:
-        case FORMAT_SDF: reader = io_detail::ReadMdlText; break;
+        case FORMAT_SDF: molecules = io_detail::ReadMdlText(text, path, scope); break;
         case FORMAT_MOL2:
-        case FORMAT_MOL2H: reader = io_detail::ReadMol2Text; break;
+        case FORMAT_MOL2H: molecules = io_detail::ReadMol2Text(text, path, scope); break;
         default:
             throw FormatError(path + ": no reader for format '" + FormatName(code) + "'");
     }
-    MolList molecules = reader(text, path, scope);
     if (molecules.empty()) throw FormatError(path + ": no molecule in the file");
     return molecules;
 }
@@ -196,8 +195,12 @@ std::vector<std::unique_ptr<KaGraphMol>> ReadMolecules(const std::string& path, 
 
 void WriteMolecule(const std::string& path, const KaMolBase& mol, int fmt) {
     uint32_t code = ResolveFormat(path, fmt);
-    if (code != FORMAT_PDB) throw FormatError(path + ": no writer for format '" + FormatName(code) + "'");
-    WriteFileText(path, io_detail::FormatPdbText(mol, path));
+    switch (code) {
+        case FORMAT_PDB: return WriteFileText(path, io_detail::FormatPdbText(mol, path));
+        case FORMAT_CIF:
+        case FORMAT_MMCIF: return WriteFileText(path, io_detail::FormatMmcifText(mol, path));
+        default: throw FormatError(path + ": no writer for format '" + FormatName(code) + "'");
+    }
 }
 
 }  // namespace Kamol

@@ -1,8 +1,8 @@
 // Reading molecules from structure files and writing them back.
 //
 // Readers: PDB (format 3) and mmCIF (24, 26); MDL mol/SDF (2, 8); Tripos MOL2
-// (4, 7). Any of them may be gzip-compressed. The PDB writer (3) writes plain
-// or, for a name ending in ".gz", compressed text.
+// (4, 7). Any of them may be gzip-compressed. The PDB (3) and mmCIF (24, 26)
+// writers write plain or, for a name ending in ".gz", compressed text.
 #pragma once
 
 #include <memory>
@@ -43,7 +43,9 @@ std::vector<std::unique_ptr<KaGraphMol>> ReadMolecules(const std::string& path, 
 
 // Writes the molecule's live atoms in storage order. Throws FileError when the
 // file cannot be written, FormatError for a format without a writer or for
-// coordinates the format cannot hold.
+// what the format cannot hold (PDB: coordinates, atom serials and residue
+// numbers past its columns, even in hybrid-36, and chain ids longer than two
+// characters; the message points to mmCIF, which holds them all).
 void WriteMolecule(const std::string& path, const KaMolBase& mol, int fmt = 0);
 
 }  // namespace Kamol

@@ -17,13 +17,15 @@ using MolList = std::vector<std::unique_ptr<KaGraphMol>>;
 // Whether a reader stops after the first model or record.
 enum class ReadScope { First, All };
 
-MolList ReadPdbText(std::string_view text, const std::string& fileName, ReadScope scope);
-MolList ReadMmcifText(std::string_view text, const std::string& fileName, ReadScope scope);
+// The PDB and mmCIF readers take the text over and release it once parsed.
+MolList ReadPdbText(std::string text, const std::string& fileName, ReadScope scope);
+MolList ReadMmcifText(std::string text, const std::string& fileName, ReadScope scope);
 MolList ReadMdlText(std::string_view text, const std::string& fileName, ReadScope scope);
 MolList ReadMol2Text(std::string_view text, const std::string& fileName, ReadScope scope);
 
-// The molecule as PDB text; `fileName` is used in messages.
+// The molecule as PDB or mmCIF text; `fileName` is used in messages.
 std::string FormatPdbText(const KaMolBase& mol, const std::string& fileName);
+std::string FormatMmcifText(const KaMolBase& mol, const std::string& fileName);
 
 // "<file>: <what>" as a FormatError.
 [[noreturn]] void ThrowFormatError(const std::string& fileName, const std::string& what);

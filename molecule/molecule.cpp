@@ -1,6 +1,7 @@
 #include "molecule/molecule.h"
 
 #include <algorithm>
+#include <new>
 #include <type_traits>
 
 namespace Kamol {
@@ -48,6 +49,25 @@ uint32_t KaTextTable::Id(std::string_view text) {
     return id;
 }
 
+uint32_t KaResidueStore::Add(const KaResidue& record) {
+    if (size_ % kChunk == 0) chunks_.emplace_back(std::allocator<KaResidue>().allocate(kChunk));
+    new (&chunks_.back().get()[size_ % kChunk]) KaResidue(record);
+    return size_++;
+}
+
+void KaResidueStore::Clear() {
+    for (uint32_t i = 0; i < size_; ++i) (*this)[i].~KaResidue();
+    chunks_.clear();
+    size_ = 0;
+}
+
+KaResidueStore& KaResidueStore::operator=(const KaResidueStore& other) {
+    if (this == &other) return *this;
+    Clear();
+    for (uint32_t i = 0; i < other.size_; ++i) Add(other[i]);
+    return *this;
+}
+
 namespace {
 // The record the atom holds under the residue tag; an item of another type
 // reads as the default record, as GetAtomResidue does (here without warning).
@@ -64,6 +84,7 @@ KaAtomBase& KaMolBase::NewAtom(uint32_t atomicNum) {
     KaAtomBase& atom = atomStore_.emplace_back(*this, index, atomicNum);
     atomTable_.push_back(&atom);
     coords_.insert(coords_.end(), {0.0f, 0.0f, 0.0f});
+    residueSlots_.push_back(kNoRecord);
     KaAtomColumns& c = columns_;
     if (!liveStale_) c.live.push_back(index);
     c.atoms.push_back(&atom);
@@ -142,6 +163,8 @@ KaSystem::KaDataSlot KaMolBase::FindAtomItem(uint32_t index, KaSystem::KaTag tag
     for (const auto& column : intColumns_)
         if (column->tag == tag && column->present[index])
             return {&typeid(int), const_cast<int32_t*>(&column->values[index])};
+    if (tag == ResidueTag && residueSlots_[index] < kRemovedRecord)
+        return {&typeid(KaResidue), const_cast<KaResidue*>(&residueStore_[residueSlots_[index]])};
     return {};
 }
 
@@ -153,7 +176,25 @@ bool KaMolBase::RemoveAtomItem(uint32_t index, KaSystem::KaTag tag) {
             return true;
         }
     }
+    if (tag == ResidueTag && residueSlots_[index] < kRemovedRecord) {
+        residueSlots_[index] |= kRemovedRecord;  // its place is used again by the next record
+        return true;
+    }
     return false;
+}
+
+bool KaMolBase::StoreAtomResidue(KaAtomBase& atom, const KaResidue& record) {
+    if (atom.HasOwnData(ResidueTag) || (atom.HasData(ResidueTag) && !atom.PeekData<KaResidue>(ResidueTag)))
+        return atom.SetData<KaResidue>(ResidueTag, record);
+    uint32_t& slot = residueSlots_[atom.index_];
+    if (slot == kNoRecord) {
+        slot = residueStore_.Add(record);
+    } else {
+        slot &= ~kRemovedRecord;
+        residueStore_[slot] = record;
+    }
+    atom.DataChanged(ResidueTag);
+    return true;
 }
 
 KaBondBase* KaMolBase::NewBond(KaAtomBase& a, KaAtomBase& b, uint32_t order) {
@@ -259,6 +300,8 @@ void KaMolBase::CopyInto(KaMolBase& target) const {
     }
     target.coords_ = coords_;
     target.numLive_ = numLive_;
+    target.residueStore_ = residueStore_;
+    target.residueSlots_ = residueSlots_;
     // Every column but the residue records (which point into the atoms) is
     // the same; the copy's records are its own atoms' items.
     target.columns_ = Columns();

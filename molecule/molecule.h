@@ -152,6 +152,32 @@ inline void ReadCoords(const std::vector<float>& table, uint32_t index, float xy
     }
 }
 
+// Residue records side by side, in chunks that never move, so that a
+// record keeps its address as the store grows; a chunk's records are built
+// as they are added (untouched space of the last chunk costs no memory).
+class KaResidueStore {
+public:
+    KaResidueStore() = default;
+    KaResidueStore(const KaResidueStore& other) { *this = other; }
+    KaResidueStore& operator=(const KaResidueStore& other);
+    ~KaResidueStore() { Clear(); }
+
+    uint32_t Size() const { return size_; }
+    // Appends a copy of the record; returns its place.
+    uint32_t Add(const KaResidue& record);
+    KaResidue& operator[](uint32_t i) { return chunks_[i / kChunk].get()[i % kChunk]; }
+    const KaResidue& operator[](uint32_t i) const { return chunks_[i / kChunk].get()[i % kChunk]; }
+
+private:
+    static constexpr uint32_t kChunk = 8192;
+    struct Release {
+        void operator()(KaResidue* chunk) const { std::allocator<KaResidue>().deallocate(chunk, kChunk); }
+    };
+    void Clear();
+    std::vector<std::unique_ptr<KaResidue, Release>> chunks_;
+    uint32_t size_ = 0;
+};
+
 // Data derived from a molecule that another library keeps with it, such as
 // the selection engine's spatial index. Its holder checks the molecule's
 // version counters before trusting it.
@@ -227,6 +253,12 @@ public:
     uint64_t AtomDataVersion() const { return atomDataVersion_; }
     void NoteAtomDataChange() { ++atomDataVersion_; }
 
+    // Writes the atom's residue record (see SetAtomResidue): into the
+    // molecule's record store, unless the atom's own data list already holds
+    // an item under the residue tag or another value is kept there, in which
+    // case it is written as generic data (with its type check).
+    bool StoreAtomResidue(KaAtomBase& atom, const KaResidue& record);
+
     // The single slot for derived data (null until set); dropped with the
     // molecule and not copied by Clone.
     KaDerivedData* GetDerivedData() const { return derived_.get(); }
@@ -259,6 +291,14 @@ private:
     mutable KaAtomColumns columns_;
     mutable bool liveStale_ = false;  // `live` is rebuilt after deletions
     std::vector<std::unique_ptr<KaAtomIntColumn>> intColumns_;
+    // Residue records written through SetAtomResidue, kept side by side
+    // rather than as an item per atom (no allocation per atom; addresses stay
+    // put as the store grows). By index: the record's place, with
+    // kRemovedRecord added once the record was removed, or kNoRecord.
+    static constexpr uint32_t kNoRecord = UINT32_MAX;
+    static constexpr uint32_t kRemovedRecord = uint32_t(1) << 31;
+    KaResidueStore residueStore_;
+    std::vector<uint32_t> residueSlots_;
     bool atomDataWritten_ = false;
     mutable std::unique_ptr<KaDerivedData> derived_;
 };

@@ -129,11 +129,12 @@ void CollectTurns(gemmi::cif::Block& block, std::vector<SecondaryRange>& ranges)
 
 }  // namespace
 
-MolList ReadMmcifText(std::string_view text, const std::string& fileName, ReadScope scope) {
+MolList ReadMmcifText(std::string text, const std::string& fileName, ReadScope scope) {
     RequireText(text, fileName);
     MolList molecules;
     try {
         gemmi::cif::Document doc = gemmi::cif::read_memory(text.data(), text.size(), fileName.c_str());
+        std::string().swap(text);  // the document holds every value now
         for (gemmi::cif::Block& block : doc.blocks) {
             if (!block.has_tag("_atom_site.Cartn_x") && !block.has_tag("_atom_site.id")) continue;
             RequireAtomSiteColumns(block, fileName);
@@ -143,11 +144,9 @@ MolList ReadMmcifText(std::string_view text, const std::string& fileName, ReadSc
             StructureRecords records;
             CollectHelicesAndSheets(st, records.ranges);
             CollectTurns(block, records.ranges);
-            for (size_t i = 0; i < st.models.size(); ++i) {
-                if (st.models[i].chains.empty()) continue;
-                molecules.push_back(BuildMolecule(st, i, records, fileName));
-                if (scope == ReadScope::First) return molecules;
-            }
+            std::vector<gemmi::cif::Item>().swap(block.items);  // the structure holds what is used
+            BuildMolecules(st, records, fileName, scope, molecules);
+            if (scope == ReadScope::First && !molecules.empty()) return molecules;
         }
     } catch (const FormatError&) {
         throw;

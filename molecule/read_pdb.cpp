@@ -204,7 +204,7 @@ private:
 
 }  // namespace
 
-MolList ReadPdbText(std::string_view text, const std::string& fileName, ReadScope scope) {
+MolList ReadPdbText(std::string text, const std::string& fileName, ReadScope scope) {
     RequireText(text, fileName);
     PdbLineFilter filter(text, fileName);
     gemmi::Structure st;
@@ -222,14 +222,12 @@ MolList ReadPdbText(std::string_view text, const std::string& fileName, ReadScop
         KaSystem::Warning("%s: %zu ATOM/HETATM records follow the END record and were not read",
                           fileName.c_str(), left);
 
+    std::string().swap(text);  // parsed: only gemmi's structure is needed now
+
     StructureRecords& records = filter.Records();
     CollectHelicesAndSheets(st, records.ranges);
     MolList molecules;
-    for (size_t i = 0; i < st.models.size(); ++i) {
-        if (st.models[i].chains.empty()) continue;
-        molecules.push_back(BuildMolecule(st, i, records, fileName));
-        if (scope == ReadScope::First) break;
-    }
+    BuildMolecules(st, records, fileName, scope, molecules);
     return molecules;
 }
 

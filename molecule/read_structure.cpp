@@ -72,6 +72,8 @@ public:
           fileName_(fileName),
           mol_(std::make_unique<KaGraphMol>()) {}
 
+    // The molecule with the file's bonds; PerceiveBonds with BondsGiven()
+    // completes it.
     std::unique_ptr<KaGraphMol> Build() {
         auto entry = st_.info.find("_entry.id");
         mol_->SetTitle(entry != st_.info.end() ? entry->second : st_.name);
@@ -80,9 +82,10 @@ public:
         AddAtoms();
         AddLinks();
         AddConectBonds();
-        PerceiveBonds(*mol_, bondsGiven_);
         return std::move(mol_);
     }
+    // By atom index; set for atoms named by CONECT records.
+    std::vector<uint8_t>& BondsGiven() { return bondsGiven_; }
 
 private:
     struct FlatResidue {
@@ -267,9 +270,20 @@ void CollectHelicesAndSheets(const gemmi::Structure& st, std::vector<SecondaryRa
         for (const gemmi::Sheet::Strand& strand : sheet.strands) add(strand.start, strand.end, kSheetFlag);
 }
 
-std::unique_ptr<KaGraphMol> BuildMolecule(const gemmi::Structure& st, size_t modelIndex,
-                                          const StructureRecords& records, const std::string& fileName) {
-    return MoleculeBuilder(st, modelIndex, records, fileName).Build();
+void BuildMolecules(gemmi::Structure& st, const StructureRecords& records, const std::string& fileName,
+                    ReadScope scope, MolList& molecules) {
+    for (size_t i = 0; i < st.models.size(); ++i) {
+        if (st.models[i].chains.empty()) continue;
+        std::vector<uint8_t> bondsGiven;
+        {
+            MoleculeBuilder builder(st, i, records, fileName);
+            molecules.push_back(builder.Build());
+            bondsGiven.swap(builder.BondsGiven());
+        }
+        std::vector<gemmi::Chain>().swap(st.models[i].chains);
+        PerceiveBonds(*molecules.back(), bondsGiven);
+        if (scope == ReadScope::First) break;
+    }
 }
 
 }  // namespace Kamol::io_detail

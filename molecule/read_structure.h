@@ -40,9 +40,11 @@ struct StructureRecords {
 // Appends gemmi's helices (flags by helix class) and sheet strands.
 void CollectHelicesAndSheets(const gemmi::Structure& st, std::vector<SecondaryRange>& ranges);
 
-// The molecule of one model. Throws FormatError for an atom without usable
-// coordinates.
-std::unique_ptr<KaGraphMol> BuildMolecule(const gemmi::Structure& st, size_t modelIndex,
-                                          const StructureRecords& records, const std::string& fileName);
+// Appends the molecules of the structure's models that hold atoms (with
+// ReadScope::First only the first) to `molecules`. Each model of gemmi's
+// structure is released as soon as it is converted, before its bonds are
+// perceived. Throws FormatError for an atom without usable coordinates.
+void BuildMolecules(gemmi::Structure& st, const StructureRecords& records, const std::string& fileName,
+                    ReadScope scope, MolList& molecules);
 
 }  // namespace Kamol::io_detail

@@ -29,7 +29,7 @@ const KaResidue& GetAtomResidue(const KaAtomBase& atom) {
 bool HasAtomResidue(const KaAtomBase& atom) { return atom.HasData(ResidueTag); }
 
 bool SetAtomResidue(KaAtomBase& atom, const KaResidue& residue) {
-    return atom.SetData<KaResidue>(ResidueTag, residue);
+    return atom.GetOwner().StoreAtomResidue(atom, residue);
 }
 
 }  // namespace Kamol

@@ -12,6 +12,7 @@
 #include "molecule/elements.h"
 #include "molecule/io_formats.h"
 #include "molecule/residue.h"
+#include "molecule/write_structure.h"
 #include "system/message.h"
 
 namespace Kamol::io_detail {
@@ -45,56 +46,25 @@ bool EncodeHybrid36(long long value, int width, char* out) {
     return true;
 }
 
-bool SameResidue(const KaResidue& a, const KaResidue& b) {
-    return a.residueNumber == b.residueNumber && a.insertCode == b.insertCode && a.chainId == b.chainId &&
-           a.residueName == b.residueName;
-}
-
-// The element symbol in capitals, "X" for an unknown element.
-struct ElementColumns {
-    char text[3];
-};
-
-ElementColumns ElementColumnsOf(uint32_t atomicNum) {
-    const char* symbol = GetElementSymbol(atomicNum);
-    if (!*symbol) return {{'X', '\0', '\0'}};
-    return {{static_cast<char>(std::toupper(static_cast<unsigned char>(symbol[0]))),
-             static_cast<char>(std::toupper(static_cast<unsigned char>(symbol[1]))), '\0'}};
-}
-
 char Printable(char c) { return std::isprint(static_cast<unsigned char>(c)) ? c : ' '; }
 
-// The flags that make a residue part of a helix run; 0 outside helices.
-uint32_t HelixKind(const KaResidue& r) {
-    return (r.secondaryStructure & kHelixFlag) ? r.secondaryStructure & ~(kTurnFlag | kSheetFlag) : 0;
-}
-uint32_t SheetKind(const KaResidue& r) { return r.secondaryStructure & kSheetFlag; }
-uint32_t TurnKind(const KaResidue& r) { return r.secondaryStructure & kTurnFlag; }
+// The largest number hybrid-36 writes in `width` columns ("ZZZZZ" for five).
+long long MaxHybrid36(int width) { return Power(36, width) - 10 * Power(36, width - 1) + Power(10, width) - 1; }
 
-// Inverse of HelixClassFlags; the plain helix flag writes class 0, which
-// reads back as the plain flag.
-int HelixClassOf(uint32_t flags) {
-    switch (flags & ~(kTurnFlag | kSheetFlag)) {
-        case 10: return 1;
-        case 12: return 3;
-        case 9: return 5;
-        case 138: return 6;
-        case 136: return 7;
-        default: return 0;
-    }
-}
+constexpr const char* kUseMmcif = "; write mmCIF (.cif) instead";
 
 class PdbWriter {
 public:
     PdbWriter(const KaMolBase& mol, const std::string& fileName)
-        : mol_(mol), columns_(mol.Columns()), fileName_(fileName) {}
+        : layout_(mol, MaxHybrid36(5)), fileName_(fileName) {}
 
     std::string Write() {
-        out_.reserve(columns_.live.size() * 82 + 256);
-        ChooseSerials();
-        CollectResidues();
+        const std::vector<uint32_t>& live = layout_.Live();
+        if (live.size() > size_t(MaxHybrid36(5)))
+            Fail(std::to_string(live.size()) + " atoms are too many for the PDB serial columns" + kUseMmcif);
+        out_.reserve(live.size() * 82 + 256);
         WriteSecondaryStructure();
-        int model = ModelNumber();
+        int model = layout_.ModelNumber();
         // A file without MODEL records reads as model 1.
         if (model > 1) Line("MODEL     %4d", model);
         WriteAtoms();
@@ -118,58 +88,13 @@ private:
 
     [[noreturn]] void Fail(const std::string& what) const { ThrowFormatError(fileName_, what); }
 
-    const KaResidue& ResidueOf(uint32_t index) const { return *columns_.residues[index]; }
-    bool IsHetero(uint32_t index) const {
-        return !HasAtomResidue(*columns_.atoms[index]) || ResidueOf(index).hetAtom;
-    }
-
-    // The file's serials when every atom has a distinct one that fits;
-    // otherwise 1..n in writing order.
-    void ChooseSerials() {
-        serials_.assign(mol_.IndexLimit(), 0);
-        std::vector<int> seen;
-        bool keep = true;
-        char field[8];
-        for (uint32_t index : columns_.live) {
-            int serial = ResidueOf(index).serialNumber;
-            if (!HasAtomResidue(*columns_.atoms[index]) || serial < 1 || !EncodeHybrid36(serial, 5, field)) {
-                keep = false;
-                break;
-            }
-            seen.push_back(serial);
-        }
-        std::sort(seen.begin(), seen.end());
-        keep = keep && std::adjacent_find(seen.begin(), seen.end()) == seen.end();
-        int next = 0;
-        for (uint32_t index : columns_.live) serials_[index] = keep ? ResidueOf(index).serialNumber : ++next;
-    }
-
-    void CollectResidues() {
-        const KaResidue* previous = nullptr;
-        for (uint32_t index : columns_.live) {
-            if (!HasAtomResidue(*columns_.atoms[index])) {
-                previous = nullptr;
-                continue;
-            }
-            const KaResidue& residue = ResidueOf(index);
-            if (!previous || !SameResidue(*previous, residue)) residues_.push_back(&residue);
-            previous = &residue;
-        }
-    }
-
-    int ModelNumber() const {
-        for (uint32_t index : columns_.live)
-            if (HasAtomResidue(*columns_.atoms[index])) return ResidueOf(index).modelNumber;
-        return 0;
-    }
-
-    std::string Chain(const KaResidue& residue) {
-        std::string chain = residue.chainId == " " ? std::string() : residue.chainId;
-        if (chain.size() > 2) {
-            chain.resize(2);
-            cutNames_ = true;
-        }
-        return chain;
+    // Chain ids take columns 21-22; a longer one would be cut into another
+    // chain's id, so it is refused.
+    std::string Chain(const KaResidue& residue) const {
+        if (residue.chainId == " ") return std::string();
+        if (residue.chainId.size() > 2)
+            Fail("chain id '" + residue.chainId + "' is longer than the two PDB chain columns" + kUseMmcif);
+        return residue.chainId;
     }
 
     std::string ResidueName(const KaResidue& residue) {
@@ -185,28 +110,14 @@ private:
     std::string ResidueNumber(const KaResidue& residue) const {
         char field[8];
         if (!EncodeHybrid36(residue.residueNumber, 4, field))
-            Fail("residue number " + std::to_string(residue.residueNumber) + " does not fit the PDB columns");
+            Fail("residue number " + std::to_string(residue.residueNumber) + " does not fit the PDB columns" +
+                 kUseMmcif);
         return std::string(field) + Printable(residue.insertCode);
-    }
-
-    // Runs of consecutive residues of one chain with the same flags of one
-    // kind; `kindOf` gives a residue's flags of that kind (0 for none).
-    template <class Emit>
-    void ForEachRun(uint32_t (*kindOf)(const KaResidue&), Emit emit) {
-        for (size_t i = 0; i < residues_.size();) {
-            uint32_t kind = kindOf(*residues_[i]);
-            size_t j = i + 1;
-            while (j < residues_.size() && kind != 0 && kindOf(*residues_[j]) == kind &&
-                   residues_[j]->chainId == residues_[i]->chainId)
-                ++j;
-            if (kind != 0) emit(*residues_[i], *residues_[j - 1], kind, j - i);
-            i = j;
-        }
     }
 
     void WriteSecondaryStructure() {
         int serial = 0;
-        ForEachRun(HelixKind,
+        layout_.ForEachRun(HelixKind,
                    [&](const KaResidue& first, const KaResidue& last, uint32_t flags, size_t length) {
                        ++serial;
                        Line("HELIX  %3d %3d %3s%2s %5s %3s%2s %5s%2d%30s %5zu", serial % 1000, serial % 1000,
@@ -215,7 +126,7 @@ private:
                             HelixClassOf(flags), "", length);
                    });
         serial = 0;
-        ForEachRun(SheetKind,
+        layout_.ForEachRun(SheetKind,
                    [&](const KaResidue& first, const KaResidue& last, uint32_t, size_t) {
                        ++serial;
                        Line("SHEET  %3d %3d 1 %3s%2s%5s %3s%2s%5s 0", 1, serial % 1000, ResidueName(first).c_str(),
@@ -223,7 +134,7 @@ private:
                             Chain(last).c_str(), ResidueNumber(last).c_str());
                    });
         serial = 0;
-        ForEachRun(TurnKind,
+        layout_.ForEachRun(TurnKind,
                    [&](const KaResidue& first, const KaResidue& last, uint32_t, size_t) {
                        ++serial;
                        Line("TURN   %3d %3d %3s%2s%5s %3s%2s%5s", serial % 1000, serial % 1000,
@@ -251,49 +162,51 @@ private:
     }
 
     void WriteAtoms() {
-        for (size_t k = 0; k < columns_.live.size(); ++k) {
-            uint32_t index = columns_.live[k];
-            const KaAtomBase& atom = *columns_.atoms[index];
-            const KaResidue& residue = ResidueOf(index);
+        const std::vector<uint32_t>& live = layout_.Live();
+        for (size_t k = 0; k < live.size(); ++k) {
+            uint32_t index = live[k];
+            const KaAtomBase& atom = layout_.Atom(index);
+            const KaResidue& residue = layout_.ResidueOf(index);
             float xyz[3];
-            mol_.GetCoords(atom, xyz);
+            layout_.Mol().GetCoords(atom, xyz);
             for (float c : xyz)
                 if (!(c > -999.9995f && c < 9999.9995f))
                     Fail("atom " + std::to_string(index) + " has coordinate " + std::to_string(c) +
-                         ", which does not fit the PDB columns");
-            const ElementColumns symbol = ElementColumnsOf(columns_.atomicNums[index]);
+                         ", which does not fit the PDB columns" + kUseMmcif);
+            const ElementText symbol = UpperElementSymbol(atom.GetAtomicNum());
             char serial[8];
-            if (!EncodeHybrid36(serials_[index], 5, serial)) Fail("too many atoms for the PDB serial columns");
+            EncodeHybrid36(layout_.Serial(index), 5, serial);
             char altloc = Printable(residue.alternateLocation);
-            bool hetero = IsHetero(index);
+            bool hetero = layout_.IsHetero(index);
             Line("%-6s%5s %4s%c%3s%2s%5s   %8.3f%8.3f%8.3f%6.2f%6.2f          %2s", hetero ? "HETATM" : "ATOM",
                  serial, AtomNameField(atom, symbol.text).c_str(), altloc, ResidueName(residue).c_str(),
                  Chain(residue).c_str(), ResidueNumber(residue).c_str(), xyz[0], xyz[1], xyz[2],
                  std::clamp(residue.occupancy, kMinField62, kMaxField62),
                  std::clamp(residue.bFactor, kMinField62, kMaxField62), symbol.text);
             // TER closes a run of polymer atoms before a chain change or hetero atoms.
-            bool lastOfRun = k + 1 == columns_.live.size() || IsHetero(columns_.live[k + 1]) ||
-                             ResidueOf(columns_.live[k + 1]).chainId != residue.chainId;
+            bool lastOfRun = k + 1 == live.size() || layout_.IsHetero(live[k + 1]) ||
+                             layout_.ResidueOf(live[k + 1]).chainId != residue.chainId;
             if (!hetero && lastOfRun) Line("TER");
         }
     }
 
-    // Bonds that touch a hetero atom; polymer bonds are perceived on reading.
+    // Bonds that touch a hetero atom, listed from both ends; polymer bonds
+    // are perceived on reading.
     void WriteConect() {
+        std::vector<std::vector<uint32_t>> partners(layout_.Mol().IndexLimit());
+        for (const auto& [a, b] : layout_.HeteroBonds()) {
+            partners[a].push_back(b);
+            partners[b].push_back(a);
+        }
         char fields[4][8];
-        for (uint32_t index : columns_.live) {
-            const KaAtomBase& atom = *columns_.atoms[index];
-            std::vector<uint32_t> partners;
-            for (const KaBondBase* bond : atom.Bonds()) {
-                uint32_t other = bond->GetNeighbour(atom)->GetIndex();
-                if (IsHetero(index) || IsHetero(other)) partners.push_back(other);
-            }
+        for (uint32_t index : layout_.Live()) {
+            const std::vector<uint32_t>& list = partners[index];
             char self[8];
-            EncodeHybrid36(serials_[index], 5, self);
-            for (size_t start = 0; start < partners.size(); start += 4) {
-                size_t count = std::min<size_t>(4, partners.size() - start);
+            EncodeHybrid36(layout_.Serial(index), 5, self);
+            for (size_t start = 0; start < list.size(); start += 4) {
+                size_t count = std::min<size_t>(4, list.size() - start);
                 for (size_t i = 0; i < 4; ++i) {
-                    if (i < count) EncodeHybrid36(serials_[partners[start + i]], 5, fields[i]);
+                    if (i < count) EncodeHybrid36(layout_.Serial(list[start + i]), 5, fields[i]);
                     else fields[i][0] = '\0';
                 }
                 Line("CONECT%5s%5s%5s%5s%5s", self, fields[0], fields[1], fields[2], fields[3]);
@@ -301,12 +214,9 @@ private:
         }
     }
 
-    const KaMolBase& mol_;
-    const KaAtomColumns& columns_;
+    const StructureLayout layout_;
     const std::string& fileName_;
     std::string out_;
-    std::vector<int> serials_;  // by atom index
-    std::vector<const KaResidue*> residues_;  // in atom order, one per run of atoms
     bool cutNames_ = false;
 };
 

@@ -4,14 +4,24 @@
 // package wraps them as numpy arrays (kaselect.select_indices,
 // kaselect.select_mask). Index results are handed over without a copy: a
 // capsule owns the engine's result and the array keeps the capsule alive.
+// The command-line tool formats its rows from such a result in bulk (rows)
+// and copies the selected atoms out for writing (copy_atoms), again without
+// a Python object per atom.
 #include "fastpath.h"
 
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "molecule/elements.h"
+#include "molecule/molecule.h"
+#include "molecule/residue.h"
 #include "selection/select.h"
 #include "selection/selector.h"
 
@@ -145,6 +155,257 @@ PyObject* Answer(PyObject*, PyObject* args) {
     return result;
 }
 
+// Printed rows, formatted as the tool's Python code formats them: texts as
+// the binding converts them (UTF-8, undecodable bytes as lone surrogates),
+// padded by characters; coordinates rounded to 3 decimals.
+class RowWriter {
+public:
+    // Fields that are not ASCII are measured and escaped through Python.
+    bool Failed() const { return failed_; }
+    std::string& Text() { return out_; }
+
+    void Raw(std::string_view text) { out_ += text; }
+
+    // `text` left-aligned in `width` characters.
+    void Padded(std::string_view text, size_t width) {
+        out_ += text;
+        for (size_t n = Characters(text); n < width; ++n) out_ += ' ';
+    }
+
+    void Format(const char* format, double value) {
+        char buffer[400];
+        int n = std::snprintf(buffer, sizeof buffer, format, value);
+        out_.append(buffer, static_cast<size_t>(std::max(n, 0)));
+    }
+
+    template <class Number>
+    void Integer(Number value) {
+        char buffer[24];
+        out_.append(buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr);
+    }
+
+    // A coordinate as the table prints it: 3 decimals in 9 columns.
+    void TableCoordinate(float value) {
+        if (std::isnan(value)) return Padded("      nan", 9);
+        Format("%9.3f", value);
+    }
+
+    // A coordinate as JSON holds it: the repr of the value rounded to 3 decimals.
+    void JsonCoordinate(float value) {
+        if (std::isnan(value)) return Raw("NaN");
+        if (std::isinf(value)) return Raw(value > 0 ? "Infinity" : "-Infinity");
+        char buffer[400];
+        std::snprintf(buffer, sizeof buffer, "%.3f", double(value));
+        const double rounded = std::strtod(buffer, nullptr);
+        if (std::fabs(rounded) >= 1e16) return PythonRepr(rounded);
+        auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, rounded, std::chars_format::fixed);
+        out_.append(buffer, end);
+        if (std::string_view(buffer, size_t(end - buffer)).find('.') == std::string_view::npos) out_ += ".0";
+    }
+
+    // A JSON string with every character outside printable ASCII escaped.
+    void JsonString(std::string_view text) {
+        out_ += '"';
+        if (IsAscii(text)) {
+            for (char c : text) Escaped(static_cast<unsigned char>(c));
+        } else if (PyObject* decoded = Decode(text)) {
+            for (Py_ssize_t i = 0, n = PyUnicode_GetLength(decoded); i < n; ++i) {
+                Py_UCS4 c = PyUnicode_ReadChar(decoded, i);
+                if (c >= 0x10000) {
+                    c -= 0x10000;
+                    Escaped(0xD800 | (c >> 10));
+                    Escaped(0xDC00 | (c & 0x3FF));
+                } else {
+                    Escaped(c);
+                }
+            }
+            Py_DECREF(decoded);
+        }
+        out_ += '"';
+    }
+
+private:
+    static bool IsAscii(std::string_view text) {
+        for (char c : text)
+            if (static_cast<unsigned char>(c) >= 0x80) return false;
+        return true;
+    }
+
+    PyObject* Decode(std::string_view text) {
+        PyObject* decoded = PyUnicode_DecodeUTF8(text.data(), static_cast<Py_ssize_t>(text.size()), "surrogateescape");
+        if (!decoded) failed_ = true;
+        return decoded;
+    }
+
+    size_t Characters(std::string_view text) {
+        if (IsAscii(text)) return text.size();
+        PyObject* decoded = Decode(text);
+        if (!decoded) return text.size();
+        size_t n = static_cast<size_t>(PyUnicode_GetLength(decoded));
+        Py_DECREF(decoded);
+        return n;
+    }
+
+    void Escaped(uint32_t c) {
+        switch (c) {
+            case '"': out_ += "\\\""; return;
+            case '\\': out_ += "\\\\"; return;
+            case '\n': out_ += "\\n"; return;
+            case '\r': out_ += "\\r"; return;
+            case '\t': out_ += "\\t"; return;
+            case '\b': out_ += "\\b"; return;
+            case '\f': out_ += "\\f"; return;
+            default: break;
+        }
+        if (c >= 0x20 && c < 0x7F) {
+            out_ += static_cast<char>(c);
+            return;
+        }
+        char buffer[8];
+        std::snprintf(buffer, sizeof buffer, "\\u%04x", c);
+        out_ += buffer;
+    }
+
+    void PythonRepr(double value) {
+        PyObject* number = PyFloat_FromDouble(value);
+        PyObject* repr = number ? PyObject_Repr(number) : nullptr;
+        Py_XDECREF(number);
+        PyObject* bytes = repr ? PyUnicode_AsUTF8String(repr) : nullptr;
+        if (bytes) out_ += PyBytes_AsString(bytes);
+        else failed_ = true;
+        Py_XDECREF(bytes);
+        Py_XDECREF(repr);
+    }
+
+    std::string out_;
+    bool failed_ = false;
+};
+
+enum RowKind { kIndexRows = 0, kTableRows = 1, kJsonRows = 2 };
+
+void FormatRow(RowWriter& w, const Kamol::KaMolBase& mol, unsigned int index, long kind) {
+    if (kind == kIndexRows) {
+        w.Integer(index);
+        w.Raw("\n");
+        return;
+    }
+    const Kamol::KaAtomBase& atom = *mol.GetAtom(index);
+    const Kamol::KaResidue& residue = Kamol::GetAtomResidue(atom);
+    const std::string_view name = Kamol::CText(atom.Name());
+    const std::string_view icode(&residue.insertCode, 1);
+    const char* element = Kamol::GetElementSymbol(atom.GetAtomicNum());
+    float xyz[3];
+    mol.GetCoords(atom, xyz);
+    if (kind == kTableRows) {
+        char number[16];
+        std::snprintf(number, sizeof number, "%7u ", index);
+        w.Raw(number);
+        w.Padded(name, 4);
+        w.Raw(" ");
+        w.Padded(residue.residueName, 4);
+        std::snprintf(number, sizeof number, " %5d ", residue.residueNumber);
+        w.Raw(number);
+        w.Padded(icode, 5);
+        w.Raw(" ");
+        w.Padded(residue.chainId, 5);
+        w.Raw(" ");
+        w.Padded(element, 2);
+        for (float c : xyz) {
+            w.Raw(" ");
+            w.TableCoordinate(c);
+        }
+        w.Raw("\n");
+        return;
+    }
+    w.Raw("{\"index\": ");
+    w.Integer(index);
+    w.Raw(", \"name\": ");
+    w.JsonString(name);
+    w.Raw(", \"resn\": ");
+    w.JsonString(residue.residueName);
+    w.Raw(", \"resi\": ");
+    w.Integer(residue.residueNumber);
+    w.Raw(", \"icode\": ");
+    w.JsonString(icode);
+    w.Raw(", \"chain\": ");
+    w.JsonString(residue.chainId);
+    w.Raw(", \"element\": ");
+    w.JsonString(element);
+    const char* keys[3] = {", \"x\": ", ", \"y\": ", ", \"z\": "};
+    for (int k = 0; k < 3; ++k) {
+        w.Raw(keys[k]);
+        w.JsonCoordinate(xyz[k]);
+    }
+    w.Raw("}");
+}
+
+// rows(mol, owner, start, stop, kind) -> str: the selected atoms start..stop-1
+// of an indices() result as printed lines: kind 0 indices, 1 table rows, 2
+// JSON atom objects joined by ", ".
+PyObject* Rows(PyObject*, PyObject* args) {
+    PyObject *molObj = nullptr, *owner = nullptr;
+    Py_ssize_t start = 0, stop = 0;
+    long kind = 0;
+    if (!PyArg_ParseTuple(args, "OOnnl:rows", &molObj, &owner, &start, &stop, &kind)) return nullptr;
+    Kamol::KaMolBase* mol = MoleculeFromObject(molObj);
+    const std::vector<unsigned int>* indices = mol ? fastpath::IndicesFromCapsule(owner) : nullptr;
+    if (!indices) return nullptr;
+    if (kind < kIndexRows || kind > kJsonRows || start < 0 || stop < start || size_t(stop) > indices->size()) {
+        PyErr_SetString(PyExc_ValueError, "rows: bad range or kind");
+        return nullptr;
+    }
+    RowWriter w;
+    w.Text().reserve(size_t(stop - start) * (kind == kJsonRows ? 160 : 70));
+    for (Py_ssize_t i = start; i < stop && !w.Failed(); ++i) {
+        if (kind == kJsonRows && i > start) w.Raw(", ");
+        const unsigned int index = (*indices)[size_t(i)];
+        if (kind != kIndexRows && !mol->GetAtom(index)) {
+            PyErr_SetString(PyExc_ValueError, "rows: the selection names an atom the molecule no longer has");
+            return nullptr;
+        }
+        FormatRow(w, *mol, index, kind);
+    }
+    if (w.Failed()) return nullptr;
+    return fastpath::Text(w.Text());
+}
+
+// copy_atoms(source, target, owner): adds to `target` the atoms of `source`
+// that an indices() result holds, in its order, with their names,
+// coordinates and residue records, then the bonds among them (with their
+// orders, in the order each atom lists them).
+PyObject* CopyAtoms(PyObject*, PyObject* args) {
+    PyObject *sourceObj = nullptr, *targetObj = nullptr, *owner = nullptr;
+    if (!PyArg_UnpackTuple(args, "copy_atoms", 3, 3, &sourceObj, &targetObj, &owner)) return nullptr;
+    Kamol::KaMolBase* source = MoleculeFromObject(sourceObj);
+    Kamol::KaMolBase* target = source ? MoleculeFromObject(targetObj) : nullptr;
+    const std::vector<unsigned int>* indices = target ? fastpath::IndicesFromCapsule(owner) : nullptr;
+    if (!indices) return nullptr;
+    bool done = Guarded([&] {
+        std::vector<Kamol::KaAtomBase*> copies(source->IndexLimit(), nullptr);
+        for (unsigned int index : *indices) {
+            const Kamol::KaAtomBase* atom = source->GetAtom(index);
+            if (!atom) throw std::invalid_argument("copy_atoms: the selection names an atom the molecule no longer has");
+            Kamol::KaAtomBase& copy = target->NewAtom(atom->GetAtomicNum());
+            copy.SetName(atom->GetName());
+            float xyz[3];
+            source->GetCoords(*atom, xyz);
+            target->SetCoords(copy, xyz);
+            if (Kamol::HasAtomResidue(*atom)) Kamol::SetAtomResidue(copy, Kamol::GetAtomResidue(*atom));
+            copies[index] = &copy;
+        }
+        for (unsigned int index : *indices) {
+            const Kamol::KaAtomBase& atom = *source->GetAtom(index);
+            for (const Kamol::KaBondBase* bond : atom.Bonds()) {
+                const unsigned int other = bond->GetNeighbour(atom)->GetIndex();
+                if (index < other && copies[other])
+                    target->NewBond(*copies[index], *copies[other], bond->GetOrder());
+            }
+        }
+    });
+    if (!done) return nullptr;
+    Py_RETURN_NONE;
+}
+
 PyMethodDef methods[] = {
     {"indices", Indices, METH_VARARGS,
      "Selected atom indices: (owner, address, count) of a uint32 buffer that lives as long as owner."},
@@ -152,6 +413,8 @@ PyMethodDef methods[] = {
     {"residues", Residues, METH_VARARGS, "Residue selector strings of the selection, in residue order."},
     {"answer", Answer, METH_VARARGS,
      "(count, indices or None, residues or None) of a parsed KaSelection on a molecule."},
+    {"rows", Rows, METH_VARARGS, "Printed lines (indices, table rows or JSON atoms) of part of an indices() result."},
+    {"copy_atoms", CopyAtoms, METH_VARARGS, "Adds the atoms of an indices() result, and their bonds, to a molecule."},
     {"repeated_residue", RepeatedResidue, METH_O,
      "Selector string of the first residue key met again after other residues, or None."},
     {"coords", fastpath::Coords, METH_O, "Coordinates of the live atoms as a bytearray of float32 x, y, z."},

@@ -44,6 +44,8 @@ PyObject* StringList(const std::vector<std::string>& texts);
 // (owner, address, count) of `indices`, handed over without a copy: the
 // capsule `owner` frees them.
 PyObject* IndexBuffer(std::vector<unsigned int>&& indices);
+// The index buffer held by such an owner, or null with TypeError set.
+const std::vector<unsigned int>* IndicesFromCapsule(PyObject* owner);
 
 // The contents of a bytes or bytearray object holding `expected` bytes;
 // false with TypeError or ValueError (naming `what`) set otherwise. Arrays

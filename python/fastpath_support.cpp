@@ -109,4 +109,13 @@ bool BytesOf(PyObject* obj, Py_ssize_t expected, const char* what, const char** 
     return false;
 }
 
+const std::vector<unsigned int>* IndicesFromCapsule(PyObject* owner) {
+    void* ptr = PyCapsule_GetPointer(owner, kIndicesCapsule);
+    if (!ptr) {
+        PyErr_Clear();
+        PyErr_SetString(PyExc_TypeError, "expected the owner returned by indices()");
+    }
+    return static_cast<const std::vector<unsigned int>*>(ptr);
+}
+
 }  // namespace fastpath

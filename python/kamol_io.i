@@ -90,9 +90,9 @@ Kamol::KaGraphMol* ReadMolecule(const std::string& path, uint32_t fmt = 0);
 MoleculeList ReadMolecules(const std::string& path, uint32_t fmt = 0);
 
 %feature("docstring") WriteMolecule
-"Writes the molecule's live atoms (PDB, plain or gzip-compressed for a name
-ending in '.gz'). OSError when the file cannot be written, ValueError for a
-format without a writer.";
+"Writes the molecule's live atoms (PDB or mmCIF, plain or gzip-compressed
+for a name ending in '.gz'). OSError when the file cannot be written,
+ValueError for a format without a writer or for what PDB cannot hold.";
 void WriteMolecule(const std::string& path, const Kamol::KaMolBase& mol, uint32_t fmt = 0);
 
 }  // namespace KaPy

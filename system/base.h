@@ -75,7 +75,10 @@ public:
     KaBase& operator=(const KaBase& other);
     virtual ~KaBase();
 
-    bool HasData(KaTag tag) const { return (impl_ && impl_->Find(tag)) || FindExternal(tag).value; }
+    bool HasData(KaTag tag) const { return HasOwnData(tag) || FindExternal(tag).value; }
+    // Whether the object's own list holds an item with the tag (values kept
+    // outside it, see FindExternal, not counted).
+    bool HasOwnData(KaTag tag) const { return impl_ && impl_->Find(tag); }
 
     // The stored value, or null when there is no item with the tag; an item
     // of another type sends the mismatch warning and also gives null.

@@ -35,54 +35,45 @@ def _build_parser():
     return parser
 
 
-def atom_row(mol, index, kamol):
-    """The printed fields of one atom."""
-    atom = mol.GetAtom(index)
-    residue = kamol.GetAtomResidue(atom)
-    x, y, z = mol.GetCoords(atom)
-    return {
-        "index": index,
-        "name": atom.GetName(),
-        "resn": residue.residueName,
-        "resi": residue.residueNumber,
-        "icode": residue.insertCode,
-        "chain": residue.chainId,
-        "element": kamol.GetElementSymbol(atom.GetAtomicNum()),
-        "x": round(x, 3),
-        "y": round(y, 3),
-        "z": round(z, 3),
-    }
-
-
 _ROW = "{index:>7} {name:<4} {resn:<4} {resi:>5} {icode:<5} {chain:<5} {element:<2} {x:>9} {y:>9} {z:>9}\n"
+# Rows are formatted in native code, this many per write, so that a large
+# selection is streamed rather than built whole.
+_CHUNK = 65536
+_INDEX_ROWS, _TABLE_ROWS, _JSON_ROWS = 0, 1, 2
 
 
-def _print_table(rows, out):
+def _write_rows(mol, selected, count, kind, out, separator=""):
+    """Writes the selected atoms' lines (from `selected`, a _fastpath.indices
+    owner) in chunks; `separator` goes between chunks."""
+    from . import _fastpath
+    for start in range(0, count, _CHUNK):
+        if start:
+            out.write(separator)
+        out.write(_fastpath.rows(mol, selected, start, min(start + _CHUNK, count), kind))
+
+
+def _print_table(mol, selected, count, out):
     out.write(_ROW.format(index="index", name="name", resn="resn", resi="resi", icode="icode",
                           chain="chain", element="el", x="x", y="y", z="z"))
-    for r in rows:
-        out.write(_ROW.format(**{**r, "x": f"{r['x']:.3f}", "y": f"{r['y']:.3f}", "z": f"{r['z']:.3f}"}))
+    _write_rows(mol, selected, count, _TABLE_ROWS, out)
 
 
-def write_subset(mol, indices, path, kamol):
-    """Writes the atoms `indices` of `mol` (with residues, coordinates and the
-    bonds among them) to `path`, format from the suffix."""
+def _print_json(mol, selected, count, head, out):
+    """One JSON object: the keys of `head`, then "atoms" streamed row by row."""
+    text = json.dumps({**head, "atoms": []})
+    out.write(text[:-2])  # up to the atoms' "["
+    _write_rows(mol, selected, count, _JSON_ROWS, out, separator=", ")
+    out.write("]}\n")
+
+
+def write_subset(mol, selected, path, kamol):
+    """Writes the selected atoms of `mol` (a _fastpath.indices owner; with
+    residues, coordinates and the bonds among them) to `path`, format from the
+    suffix."""
+    from . import _fastpath
     subset = kamol.KaGraphMol()
     subset.SetTitle(mol.GetTitle())
-    copies = {}
-    for index in indices:
-        atom = mol.GetAtom(index)
-        copy = subset.NewAtom(atom.GetAtomicNum())
-        copy.SetName(atom.GetName())
-        subset.SetCoords(copy, mol.GetCoords(atom))
-        if kamol.HasAtomResidue(atom):
-            kamol.SetAtomResidue(copy, kamol.GetAtomResidue(atom))
-        copies[index] = copy
-    for index in indices:
-        for bond in mol.GetAtom(index).GetBonds():
-            other = bond.GetNeighbour(mol.GetAtom(index)).GetIndex()
-            if index < other and other in copies:
-                subset.NewBond(copies[index], copies[other], bond.GetOrder())
+    _fastpath.copy_atoms(mol, subset, selected)
     kamol.WriteMolecule(path, subset)
 
 
@@ -134,26 +125,25 @@ def main(argv=None):
         return EXIT_IO
 
     warn_of_repeated_residues(mol, selection, kaselect, sys.stderr)
-    indices = kaselect.EvaluateSelection(mol, args.selection)
+    # The selected indices stay in native memory: no Python object per atom.
+    selected, _, count = kaselect._fastpath.indices(mol, args.selection)
     out = sys.stdout
     if args.count:
-        out.write(f"{len(indices)}\n")
+        out.write(f"{count}\n")
     elif args.indices:
-        out.write("".join(f"{i}\n" for i in indices))
+        _write_rows(mol, selected, count, _INDEX_ROWS, out)
     elif args.residues:
         out.write("".join(f"{s}\n" for s in kaselect.selected_residues(mol, args.selection)))
     elif args.json:
-        json.dump({"selection": canonical, "count": len(indices),
-                   "residues": kaselect.selected_residues(mol, args.selection),
-                   "atoms": [atom_row(mol, i, kamol) for i in indices]}, out)
-        out.write("\n")
+        _print_json(mol, selected, count, {"selection": canonical, "count": count,
+                                           "residues": kaselect.selected_residues(mol, args.selection)}, out)
     else:
-        _print_table((atom_row(mol, i, kamol) for i in indices), out)
-        out.write(f"{len(indices)} of {mol.NumAtoms()} atoms selected\n")
+        _print_table(mol, selected, count, out)
+        out.write(f"{count} of {mol.NumAtoms()} atoms selected\n")
 
     if args.output:
         try:
-            write_subset(mol, indices, args.output, kamol)
+            write_subset(mol, selected, args.output, kamol)
         except (OSError, ValueError, RuntimeError) as error:
             print(f"kaselect: cannot write {args.output}: {error}", file=sys.stderr)
             return EXIT_IO

@@ -32,39 +32,55 @@ std::set<std::pair<size_t, size_t>> BondPairs(const KaMolBase& mol) {
     return pairs;
 }
 
-void ExpectSameMolecule(const KaMolBase& written, const KaMolBase& read) {
+// An atom without a residue record reads back as a hetero atom of the
+// default residue; without a name, named by its element in PDB, by element
+// and serial in mmCIF. PDB columns round numbers; mmCIF keeps them exact.
+void ExpectSameMolecule(const KaMolBase& written, const KaMolBase& read, bool pdb = false) {
     std::vector<const KaAtomBase*> a = Atoms(written), b = Atoms(read);
     ASSERT_EQ(a.size(), b.size());
+    const float coordTolerance = pdb ? 6e-4f : 0.0f, fieldTolerance = pdb ? 5e-3f : 0.0f;
     for (size_t i = 0; i < a.size(); ++i) {
         const Kamol::KaResidue &ra = Res(a[i]), &rb = Res(b[i]);
-        ASSERT_EQ(b[i]->Name(), a[i]->Name()) << i;
+        const bool plain = !Kamol::HasAtomResidue(*a[i]);
+        const std::string symbol = Kamol::GetElementSymbol(a[i]->GetAtomicNum());
+        const std::string name = !a[i]->Name().empty() ? a[i]->Name() : pdb ? symbol : symbol + std::to_string(i + 1);
+        ASSERT_EQ(b[i]->Name(), name) << i;
         EXPECT_EQ(b[i]->GetAtomicNum(), a[i]->GetAtomicNum()) << i;
         float p[3], q[3];
         written.GetCoords(*a[i], p);
         read.GetCoords(*b[i], q);
-        for (int k = 0; k < 3; ++k) EXPECT_NEAR(p[k], q[k], 5e-4) << i;
+        for (int k = 0; k < 3; ++k) EXPECT_NEAR(p[k], q[k], coordTolerance) << i;
         EXPECT_EQ(std::tie(rb.residueName, rb.residueNumber, rb.insertCode, rb.chainId, rb.alternateLocation),
                   std::tie(ra.residueName, ra.residueNumber, ra.insertCode, ra.chainId, ra.alternateLocation))
             << i;
-        EXPECT_EQ(std::tie(rb.serialNumber, rb.hetAtom, rb.secondaryStructure, rb.modelNumber),
-                  std::tie(ra.serialNumber, ra.hetAtom, ra.secondaryStructure, ra.modelNumber))
+        EXPECT_EQ(rb.hetAtom, ra.hetAtom || plain) << i;
+        if (plain) continue;
+        EXPECT_EQ(std::tie(rb.serialNumber, rb.secondaryStructure, rb.modelNumber),
+                  std::tie(ra.serialNumber, ra.secondaryStructure, ra.modelNumber))
             << i;
-        EXPECT_NEAR(rb.bFactor, ra.bFactor, 5e-3) << i;
-        EXPECT_NEAR(rb.occupancy, ra.occupancy, 5e-3) << i;
+        EXPECT_NEAR(rb.bFactor, ra.bFactor, fieldTolerance) << i;
+        EXPECT_NEAR(rb.occupancy, ra.occupancy, fieldTolerance) << i;
     }
     EXPECT_EQ(BondPairs(read), BondPairs(written));
 }
 
-class PdbRoundTrip : public ::testing::TestWithParam<const char*> {};
+// Every bundled structure, written in each format (plain and compressed)
+// and read back.
+class RoundTrip : public ::testing::TestWithParam<std::tuple<const char*, const char*>> {};
 
-TEST_P(PdbRoundTrip, ReadsBackTheSameAtomsResiduesAndBonds) {
-    auto original = ReadMolecule(DataFile(GetParam()));
+TEST_P(RoundTrip, ReadsBackTheSameAtomsResiduesAndBonds) {
+    const auto [source, outName] = GetParam();
+    auto original = ReadMolecule(DataFile(source));
     ScratchDir dir;
-    WriteMolecule(dir.Path("out.pdb"), *original);
-    ExpectSameMolecule(*original, *ReadMolecule(dir.Path("out.pdb")));
+    WriteMolecule(dir.Path(outName), *original);
+    const bool pdb = Kamol::FormatFromPath(outName) == Kamol::FORMAT_PDB;
+    ExpectSameMolecule(*original, *ReadMolecule(dir.Path(outName)), pdb);
 }
 
-INSTANTIATE_TEST_SUITE_P(BundledFiles, PdbRoundTrip, ::testing::Values("1hpv.pdb", "3al1.pdb", "pept.pdb"));
+INSTANTIATE_TEST_SUITE_P(BundledFiles, RoundTrip,
+                         ::testing::Combine(::testing::Values("1hpv.pdb", "3al1.pdb", "pept.pdb", "small01.mol",
+                                                              "small03.mol2", "LIG_1HPV.mol2", "ligs3d.sdf"),
+                                            ::testing::Values("out.pdb", "out.cif", "out.cif.gz")));
 
 // Numbers past the decimal columns, two-character chains, insertion codes,
 // alternate locations, metal names and helix classes survive the trip.
@@ -109,6 +125,69 @@ TEST(PdbWriter, KeepsWideNumbersAndOddFields) {
                   std::make_tuple(std::string(atoms[i].name), atoms[i].element, std::string("ABC"), atoms[i].residueNumber,
                                   atoms[i].serial, std::string(atoms[i].chain), atoms[i].icode, atoms[i].altloc,
                                   atoms[i].flags, 3)) << i;
+    }
+}
+
+// Fields past what PDB columns hold: PDB refuses them, pointing to mmCIF,
+// which keeps them, and keeps texts that need quoting in its syntax.
+struct BeyondPdb {
+    const char* chain;
+    int residueNumber;
+    const char* atomName;
+    const char* residueName;
+    const char* pdbError;
+};
+
+class BeyondPdbColumns : public ::testing::TestWithParam<BeyondPdb> {};
+
+TEST_P(BeyondPdbColumns, PdbRefusesAndMmcifKeepsThem) {
+    const BeyondPdb& c = GetParam();
+    auto mol = ReadMolecule(DataFile("pept.pdb"));
+    KaAtomBase& atom = *mol->GetAtom(mol->IndexLimit() - 1);
+    atom.SetName(c.atomName);
+    Kamol::KaResidue r = Kamol::GetAtomResidue(atom);
+    r.chainId = c.chain;
+    r.residueNumber = c.residueNumber;
+    r.residueName = c.residueName;
+    Kamol::SetAtomResidue(atom, r);
+    ScratchDir dir;
+    const std::string pdb = dir.Path("out.pdb");
+    try {
+        WriteMolecule(pdb, *mol);
+        ADD_FAILURE() << "no error";
+    } catch (const Kamol::FormatError& e) {
+        EXPECT_NE(std::string(e.what()).find(pdb + ": " + c.pdbError), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find("; write mmCIF (.cif) instead"), std::string::npos) << e.what();
+    }
+    WriteMolecule(dir.Path("out.cif"), *mol);
+    ExpectSameMolecule(*mol, *ReadMolecule(dir.Path("out.cif")));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fields, BeyondPdbColumns,
+    ::testing::Values(BeyondPdb{"ABC", 7, "O5'", "A B", "chain id 'ABC' is longer than the two PDB chain columns"},
+                      BeyondPdb{"A", 1223056, "N", "_X", "residue number 1223056 does not fit the PDB columns"},
+                      BeyondPdb{"A", -1000, "'a b'", "data_", "residue number -1000 does not fit the PDB columns"},
+                      BeyondPdb{"x\"' y", 7, "\" q", "#1", "chain id 'x\"' y' is longer"}));
+
+TEST(PdbWriter, RefusesWhatItCannotWrite) {
+    auto mol = ReadMolecule(DataFile("pept.pdb"));
+    ScratchDir dir;
+    EXPECT_THROW(WriteMolecule(dir.Path("missing/dir/out.pdb"), *mol), Kamol::FileError);
+    try {
+        WriteMolecule(dir.Path("out.sdf"), *mol);
+        ADD_FAILURE() << "no error";
+    } catch (const Kamol::FormatError& e) {
+        EXPECT_NE(std::string(e.what()).find("no writer for format 'MDL SDF'"), std::string::npos) << e.what();
+    }
+    const float far[3] = {10000.0f, 0.0f, 0.0f};
+    mol->SetCoords(*mol->GetAtom(3), far);
+    try {
+        WriteMolecule(dir.Path("far.pdb"), *mol);
+        ADD_FAILURE() << "no error";
+    } catch (const Kamol::FormatError& e) {
+        EXPECT_NE(std::string(e.what()).find(dir.Path("far.pdb") + ": atom 3 has coordinate 10000"), std::string::npos)
+            << e.what();
     }
 }
 

@@ -100,8 +100,67 @@ def test_json_document(mol):
     assert (atom["x"], atom["y"], atom["z"]) == pytest.approx((x, y, z), abs=1e-3)
 
 
-def test_output_file_round_trip(tmp_path, mol):
-    out = tmp_path / "site.pdb"
+@pytest.mark.parametrize("chunk", [7, 65536])
+def test_rows_carry_every_field_across_chunks(monkeypatch, capsys, mol, chunk):
+    from kaselect import cli
+    monkeypatch.setattr(cli, "_CHUNK", chunk)
+    selection = "byres (ligand around 4)"
+    printed = {}
+    for shape in ("--json", "--indices", None):
+        assert cli.main([COMPLEX, selection] + ([shape] if shape else [])) == 0
+        printed[shape] = capsys.readouterr().out
+    atoms = json.loads(printed["--json"])["atoms"]
+    assert [a["index"] for a in atoms] == list(kaselect.EvaluateSelection(mol, selection))
+    assert printed["--indices"] == "".join(f"{a['index']}\n" for a in atoms)
+    table = printed[None].splitlines()[1:-1]
+    assert len(table) == len(atoms)
+    for atom, line in zip(atoms, table):
+        native = mol.GetAtom(atom["index"])
+        residue = kamol.GetAtomResidue(native)
+        assert (atom["name"], atom["resn"], atom["resi"], atom["icode"], atom["chain"]) == (
+            native.GetName(), residue.residueName, residue.residueNumber, residue.insertCode, residue.chainId)
+        assert [atom[k] for k in "xyz"] == [round(c, 3) for c in mol.GetCoords(native)]
+        assert line == cli._ROW.format(**{**atom, **{k: f"{atom[k]:.3f}" for k in "xyz"}})[:-1]
+
+
+def test_rows_format_odd_texts_and_coordinates_as_python_does(tmp_path, capsys):
+    """Rows are formatted natively; Python's own formatting of the same values
+    (str.format padding by characters, json.dumps escapes, round to 3
+    decimals) is the reference."""
+    from kaselect import cli
+    mol = kamol.KaGraphMol()
+    texts = ["CA", "é", "Ω1", 'a"b', "\\x", "tab\t", "\x01", "😀", "long_name", "O5'"]
+    values = [0.0, -0.0004, 0.0005, 2.5e-4, 123.4565, -999.9995, 12345678.9, 1.0]
+    for k, text in enumerate(texts):
+        for m, value in enumerate(values):
+            atom = mol.NewAtom(k + m)
+            atom.SetName(text)
+            mol.SetCoords(atom, (value, -value, value * 3))
+            kamol.SetAtomResidue(atom, kamol.KaResidue(residueName=texts[-k], chainId=texts[m % len(texts)],
+                                                       residueNumber=k * 1000 - m, insertCode="AZ "[m % 3]))
+    path = str(tmp_path / "odd.cif")
+    kamol.WriteMolecule(path, mol)
+    assert cli.main([path, "all", "--json"]) == 0
+    printed = capsys.readouterr().out
+    read = kamol.ReadMolecule(path)
+    rows = []
+    for index in range(read.NumAtoms()):
+        atom = read.GetAtom(index)
+        residue = kamol.GetAtomResidue(atom)
+        xyz = [round(c, 3) for c in read.GetCoords(atom)]
+        rows.append(dict(index=index, name=atom.GetName(), resn=residue.residueName, resi=residue.residueNumber,
+                         icode=residue.insertCode, chain=residue.chainId,
+                         element=kamol.GetElementSymbol(atom.GetAtomicNum()), x=xyz[0], y=xyz[1], z=xyz[2]))
+    assert json.loads(printed)["atoms"] == rows
+    assert printed.endswith(json.dumps(rows)[1:-1] + "]}\n")
+    assert cli.main([path, "all"]) == 0
+    table = capsys.readouterr().out.splitlines()[1:-1]
+    assert table == [cli._ROW.format(**{**r, **{k: f"{r[k]:.3f}" for k in "xyz"}})[:-1] for r in rows]
+
+
+@pytest.mark.parametrize("name", ["site.pdb", "site.cif.gz"])
+def test_output_file_round_trip(tmp_path, mol, name):
+    out = tmp_path / name
     result = run(COMPLEX, "byres (ligand around 4.5)", "--count", "-o", str(out))
     assert result.returncode == 0, result.stderr
     written = kamol.ReadMolecule(str(out))
