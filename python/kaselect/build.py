@@ -106,11 +106,11 @@ def from_arrays(coords, *, names, resnames, resids, chains, elements=None, icode
     from lumora import kamol
     xyz = coordinate_array(coords)
     rows = len(xyz)
-    spec = {"coords": (xyz.tobytes(), "f8" if xyz.dtype == numpy.float64 else "f4", 3)}
+    fields = {"coords": (xyz.tobytes(), "f8" if xyz.dtype == numpy.float64 else "f4", 3)}
     for what, values in (("names", names), ("resnames", resnames), ("chains", chains), ("icodes", icodes),
                          ("altlocs", altlocs)):
         if values is not None:
-            spec[what] = _texts(values, what, rows)
+            fields[what] = _texts(values, what, rows)
     for what, values, dtype, limits, kinds in (
             ("resids", resids, "int32", _INT32, "iu"),
             ("serials", serials, "int32", _INT32, "iu"),
@@ -119,13 +119,13 @@ def from_arrays(coords, *, names, resnames, resids, chains, elements=None, icode
             ("hetatm", hetatm, "uint8", (0, 1), "biu"),
             ("secondary", secondary, "uint32", _UINT32, "iu")):
         if values is not None:
-            spec[what] = _numbers(values, what, rows, dtype, limits, kinds)
+            fields[what] = _numbers(values, what, rows, dtype, limits, kinds)
     if elements is not None:
         probe = _column(elements, "elements", rows)
         if probe.dtype.kind in "iu":
-            spec["elements"] = _numbers(probe, "elements", rows, "uint32", _UINT32)
+            fields["elements"] = _numbers(probe, "elements", rows, "uint32", _UINT32)
         else:
-            spec["elements"] = _texts(probe, "elements", rows)
+            fields["elements"] = _texts(probe, "elements", rows)
     mol = kamol.KaGraphMol()
-    _fastpath.build(mol, rows, spec, _bonds(bonds, bond_orders, rows), bool(perceive_bonds))
+    _fastpath.build(mol, rows, fields, _bonds(bonds, bond_orders, rows), bool(perceive_bonds))
     return mol
