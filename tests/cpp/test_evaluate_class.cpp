@@ -108,6 +108,20 @@ TEST(ComponentMarks, AreNeverRecomputed) {
     EXPECT_EQ(PerAtom(b.molecule, OrganicPredicate()), organic);
 }
 
+// The ends of each metal range and the elements just outside them.
+TEST(ClassPredicates, MetalRanges) {
+    MoleculeBuilder b;
+    const uint32_t elements[] = {2, 3, 4, 13, 14, 18, 19, 30, 31, 36, 37, 42, 48, 49, 54, 55, 80, 81};
+    for (uint32_t z : elements) b.Add(z, "X");
+    Indices metals;
+    for (uint32_t i = 0; i < std::size(elements); ++i)
+        if (elements[i] != 2 && elements[i] != 4 && elements[i] != 14 && elements[i] != 18 && elements[i] != 31 &&
+            elements[i] != 36 && elements[i] != 49 && elements[i] != 54 && elements[i] != 81)
+            metals.push_back(i);
+    EXPECT_EQ(PerAtom(b.molecule, MetalPredicate()), metals);
+    EXPECT_EQ(Batch(b.molecule, MetalPredicate()), metals);
+}
+
 TEST(ComponentMarks, MoleculeWithoutResidueDataIsAllLigand) {
     MoleculeBuilder b;
     b.Add(6, "C1");
