@@ -381,6 +381,8 @@ INSTANTIATE_TEST_SUITE_P(
         BadFile{"cut.mol2", Head("LIG_1HPV.mol2", 2000), "declares 70 atoms but has"},
         BadFile{"garbled.mol2", "@<TRIPOS>MOLECULE\nm\n1 0\nSMALL\n@<TRIPOS>ATOM\n1 C1 x y z C.3\n",
                 "unreadable atom line"},
+        BadFile{"selfbond.mol2", "@<TRIPOS>MOLECULE\nm\n1 1\nSMALL\n@<TRIPOS>ATOM\n1 C1 0 0 0 C.3\n@<TRIPOS>BOND\n1 1 1 1\n",
+                "bond 1 joins an atom to itself"},
         BadFile{"empty.cif", "", "no data block has an _atom_site table"},
         BadFile{"garbled.cif", "data_x\nloop_\n_atom_site.id\n_atom_site.Cartn_x\n1 2.0\n3\n", "loop"},
         BadFile{"nocoords.cif", "data_x\nloop_\n_atom_site.id\n_atom_site.type_symbol\n1 C\n",
