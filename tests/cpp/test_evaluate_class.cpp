@@ -12,8 +12,6 @@ namespace {
 
 using namespace evaltest;
 
-// ---- residue-name tables ----------------------------------------------------------
-
 // ---- class predicates on a small complex --------------------------------------------
 
 // Index: atom.
@@ -106,6 +104,15 @@ TEST(ComponentMarks, AreNeverRecomputed) {
     Indices organic = Batch(b.molecule, OrganicPredicate());
     EXPECT_EQ(organic.back(), late.GetIndex());
     EXPECT_EQ(PerAtom(b.molecule, OrganicPredicate()), organic);
+}
+
+// The ends of each metal range and the elements just outside them.
+TEST(ClassPredicates, MetalRanges) {
+    MoleculeBuilder b;
+    for (uint32_t z : {2, 3, 4, 13, 14, 18, 19, 30, 31, 36, 37, 42, 48, 49, 54, 55, 80, 81}) b.Add(z, "X");
+    const Indices metals{1, 3, 6, 7, 10, 11, 12, 15, 16};  // Li, Al, K, Zn, Rb, Mo, Cd, Cs, Hg
+    EXPECT_EQ(PerAtom(b.molecule, MetalPredicate()), metals);
+    EXPECT_EQ(Batch(b.molecule, MetalPredicate()), metals);
 }
 
 TEST(ComponentMarks, MoleculeWithoutResidueDataIsAllLigand) {

@@ -40,6 +40,8 @@ TEST(PerceiveBonds, LeavesOutMetalsOverlapsExclusiveAltlocsAndGivenPairs) {
     KaAtomBase& g1 = Add(mol, 6, 20.0f);
     KaAtomBase& g2 = Add(mol, 6, 21.5f);
     KaAtomBase& g3 = Add(mol, 6, 20.0f, 1.5f);
+    KaAtomBase& far1 = Add(mol, 6, 30.0f, 2.0e6f);  // beyond any real structure on one axis
+    KaAtomBase& far2 = Add(mol, 6, 31.5f, 2.0e6f);
     std::vector<uint8_t> given(mol.IndexLimit(), 0);
     given[g1.GetIndex()] = given[g2.GetIndex()] = 1;
     PerceiveBonds(mol, given);
@@ -50,6 +52,7 @@ TEST(PerceiveBonds, LeavesOutMetalsOverlapsExclusiveAltlocsAndGivenPairs) {
     EXPECT_TRUE(AreBonded(b, blank));  // a blank altloc meets either conformation
     EXPECT_FALSE(AreBonded(g1, g2));  // both given by the file
     EXPECT_TRUE(AreBonded(g1, g3));
+    EXPECT_FALSE(AreBonded(far1, far2));
 }
 
 TEST(PerceiveBonds, GivesAHydrogenOnlyItsNearestPartner) {

@@ -94,7 +94,8 @@ TEST(PdbReader, ReadsHelixClassesTurnsAndConectRecords) {
     std::string text =
         "HELIX    1   1 CYS E    2  ALA E    3  5                                   2\n"
         "HELIX    2   2 HIS E    5  LEU E    6  6                                   2\n"
-        "TURN     1 T1  GLY E   7  GLU E   8\n" + atoms +
+        "TURN     1 T1  GLY E   7  GLU E   8A\n" + atoms +  // the turn ends at an inserted residue
+        "ATOM    998  CA  GLU E   8A     30.000  30.000  30.000  1.00 20.00           C\n" +
         // Two hetero atoms 3 A apart, joined only by CONECT; two 1.2 A apart,
         // both named by CONECT, whose bonds the file gives in full.
         // An explicit plus sign, and columns 79-80 that hold no charge (cleared).
@@ -112,6 +113,8 @@ TEST(PdbReader, ReadsHelixClassesTurnsAndConectRecords) {
     // Residues 3 (3-10 helix), 6 (left-handed alpha) and the turn 7-8; 1 and 4 have no flags.
     for (auto [number, flags] : {std::pair{1, 0u}, {3, 9u}, {4, 0u}, {6, 138u}, {7, 16u}, {8, 16u}})
         EXPECT_EQ(Res(ResidueAtoms(*mol, "E", number).at(0)).secondaryStructure, flags) << number;
+    EXPECT_EQ(Res(ResidueAtoms(*mol, "E", 8).back()).insertCode, 'A');
+    EXPECT_EQ(Res(ResidueAtoms(*mol, "E", 8).back()).secondaryStructure, 16u);
     std::vector<const KaAtomBase*> lig = ResidueAtoms(*mol, "X", 1);
     ASSERT_EQ(lig.size(), 3u);
     EXPECT_TRUE(Kamol::AreBonded(*lig[0], *lig[1]));
@@ -378,6 +381,8 @@ INSTANTIATE_TEST_SUITE_P(
         BadFile{"cut.mol2", Head("LIG_1HPV.mol2", 2000), "declares 70 atoms but has"},
         BadFile{"garbled.mol2", "@<TRIPOS>MOLECULE\nm\n1 0\nSMALL\n@<TRIPOS>ATOM\n1 C1 x y z C.3\n",
                 "unreadable atom line"},
+        BadFile{"selfbond.mol2", "@<TRIPOS>MOLECULE\nm\n1 1\nSMALL\n@<TRIPOS>ATOM\n1 C1 0 0 0 C.3\n@<TRIPOS>BOND\n1 1 1 1\n",
+                "bond 1 joins an atom to itself"},
         BadFile{"empty.cif", "", "no data block has an _atom_site table"},
         BadFile{"garbled.cif", "data_x\nloop_\n_atom_site.id\n_atom_site.Cartn_x\n1 2.0\n3\n", "loop"},
         BadFile{"nocoords.cif", "data_x\nloop_\n_atom_site.id\n_atom_site.type_symbol\n1 C\n",

@@ -59,18 +59,6 @@ std::vector<std::string> Texts(const SelectorSet& set) {
     return texts;
 }
 
-Kamol::KaAtomBase& AddResidueAtom(Kamol::KaMolBase& mol, const std::string& name, int number,
-                                   const std::string& chainId, char insertCode = ' ') {
-    Kamol::KaAtomBase& atom = mol.NewAtom(6);
-    Kamol::KaResidue residue;
-    residue.residueName = name;
-    residue.residueNumber = number;
-    residue.chainId = chainId;
-    residue.insertCode = insertCode;
-    Kamol::SetAtomResidue(atom, residue);
-    return atom;
-}
-
 }  // namespace
 
 // ---- text form and lists ------------------------------------------------------
@@ -117,8 +105,4 @@ TEST(ParseSelectorSet, SplitsTrimsAndKeepsFirstPerKey) {
     EXPECT_EQ(set.count(Selector("ANY", 12, "A", " ")), 1u);  // keys ignore the name ...
     EXPECT_EQ(set.count(Selector("ALA", 12, "A", "")), 0u);   // ... but not the insert code
 }
-
-// ---- residues of molecules ------------------------------------------------------
-
-// ---- a binding site of a real complex ------------------------------------------
 
