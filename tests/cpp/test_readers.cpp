@@ -128,6 +128,25 @@ TEST(PdbReader, ReadsHelixClassesTurnsAndConectRecords) {
     EXPECT_NE(warnings.text.find(path), std::string::npos) << warnings.text;
 }
 
+// A serial met twice: CONECT binds the first atom holding it, and says so.
+TEST(PdbReader, RepeatedSerialBindsTheFirstAtomWithAWarning) {
+    ScratchDir dir;
+    std::string path = dir.Write("twice.pdb",
+        "HETATM  901  C1  LIG X   1      50.000  50.000  50.000  1.00 20.00           C\n"
+        "HETATM  902  C2  LIG X   1      53.000  50.000  50.000  1.00 20.00           C\n"
+        "HETATM  901  C3  LIG X   2      60.000  50.000  50.000  1.00 20.00           C\n"
+        "CONECT  901  902\n"
+        "END\n");
+    std::unique_ptr<Kamol::KaGraphMol> mol;
+    Warnings warnings = CollectWarnings([&] { mol = ReadMolecule(path); });
+    EXPECT_TRUE(Kamol::AreBonded(*mol->GetAtom(0), *mol->GetAtom(1)));
+    EXPECT_EQ(mol->GetAtom(2)->Bonds().size(), 0u);
+    EXPECT_NE(warnings.text.find(path + ": atom serial 901 occurs more than once in model 1; CONECT records use the "
+                                        "first atom with each serial"),
+              std::string::npos)
+        << warnings.text;
+}
+
 // ---- Bonds of proteins ------------------------------------------------------
 
 class ProteinBonds : public ::testing::TestWithParam<const char*> {};
