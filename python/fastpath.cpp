@@ -114,16 +114,7 @@ PyObject* NewNone() {
 }
 
 PyObject* IndexList(const std::vector<uint32_t>& indices) {
-    PyObject* list = PyList_New(static_cast<Py_ssize_t>(indices.size()));
-    for (size_t i = 0; list && i < indices.size(); ++i) {
-        PyObject* item = PyLong_FromUnsignedLong(indices[i]);
-        if (!item) {
-            Py_DECREF(list);
-            return nullptr;
-        }
-        PyList_SetItem(list, static_cast<Py_ssize_t>(i), item);
-    }
-    return list;
+    return fastpath::ListOf(indices, [](uint32_t index) { return PyLong_FromUnsignedLong(index); });
 }
 
 // answer(mol, selection, indices, residues) -> (count, index list or None,

@@ -39,6 +39,21 @@ bool Guarded(Work&& work) {
 // A str of native text; bytes that are not UTF-8 come back as the lone
 // surrogates they went in as, as everywhere in the binding.
 PyObject* Text(const std::string& text);
+// A list of `convert(item)` for each item; null with the error set when a
+// conversion fails.
+template <class Item, class Convert>
+PyObject* ListOf(const std::vector<Item>& items, Convert&& convert) {
+    PyObject* list = PyList_New(static_cast<Py_ssize_t>(items.size()));
+    for (size_t i = 0; list && i < items.size(); ++i) {
+        PyObject* item = convert(items[i]);
+        if (!item) {
+            Py_DECREF(list);
+            return nullptr;
+        }
+        PyList_SetItem(list, static_cast<Py_ssize_t>(i), item);
+    }
+    return list;
+}
 PyObject* StringList(const std::vector<std::string>& texts);
 
 // (owner, address, count) of `indices`, handed over without a copy: the

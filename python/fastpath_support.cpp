@@ -66,18 +66,7 @@ PyObject* Text(const std::string& text) {
     return PyUnicode_DecodeUTF8(text.data(), static_cast<Py_ssize_t>(text.size()), "surrogateescape");
 }
 
-PyObject* StringList(const std::vector<std::string>& texts) {
-    PyObject* list = PyList_New(static_cast<Py_ssize_t>(texts.size()));
-    for (size_t i = 0; list && i < texts.size(); ++i) {
-        PyObject* item = Text(texts[i]);
-        if (!item) {
-            Py_DECREF(list);
-            return nullptr;
-        }
-        PyList_SetItem(list, static_cast<Py_ssize_t>(i), item);
-    }
-    return list;
-}
+PyObject* StringList(const std::vector<std::string>& texts) { return ListOf(texts, Text); }
 
 PyObject* IndexBuffer(std::vector<unsigned int>&& indices) {
     auto owned = std::make_unique<std::vector<unsigned int>>(std::move(indices));
