@@ -80,7 +80,7 @@ std::unique_ptr<Kamol::KaGraphMol> Tile(const Kamol::KaMolBase& source, size_t w
             const Kamol::KaAtomBase& atom = *columns.atoms[index];
             Kamol::KaAtomBase& made = tiled->NewAtom(atom.GetAtomicNum());
             made.SetName(atom.Name());
-            Kamol::KaResidue residue = *columns.residues[index];
+            Kamol::KaResidue residue = source.ResidueRecordOf(index);
             residue.residueNumber += int32_t(copy) * 1000;
             residue.chainId = std::string(1, char('A' + copy % 26)) + residue.chainId;
             Kamol::SetAtomResidue(made, residue);

@@ -38,6 +38,8 @@ KaSystem::KaDataSlot KaAtomBase::FindExternal(KaSystem::KaTag tag) const {
     return owner_->FindAtomItem(index_, tag);
 }
 
+bool KaAtomBase::HasExternal(KaSystem::KaTag tag) const { return owner_->HasAtomItem(index_, tag); }
+
 bool KaAtomBase::RemoveExternal(KaSystem::KaTag tag) { return owner_->RemoveAtomItem(index_, tag); }
 
 uint32_t KaTextTable::Id(std::string_view text) {
@@ -91,7 +93,6 @@ KaAtomBase& KaMolBase::NewAtom(uint32_t atomicNum) {
     c.atomicNums.push_back(atomicNum);
     c.nameIds.push_back(0);
     const KaResidue& defaults = DefaultResidue();
-    c.residues.push_back(&defaults);
     c.residueNameIds.push_back(0);
     c.chainIdIds.push_back(0);
     c.residueNumbers.push_back(defaults.residueNumber);
@@ -99,8 +100,10 @@ KaAtomBase& KaMolBase::NewAtom(uint32_t atomicNum) {
     c.fragmentNumbers.push_back(defaults.fragmentNumber);
     c.secondaryStructures.push_back(defaults.secondaryStructure);
     c.bFactors.push_back(defaults.bFactor);
+    c.occupancies.push_back(defaults.occupancy);
     c.alternateLocations.push_back(defaults.alternateLocation);
     c.insertCodes.push_back(defaults.insertCode);
+    c.hetAtoms.push_back(defaults.hetAtom);
     for (auto& column : intColumns_) {
         column->values.push_back(0);
         column->present.push_back(0);
@@ -130,7 +133,6 @@ uint32_t TextId(KaTextTable& table, std::vector<uint32_t>& ids, uint32_t index, 
 
 void KaMolBase::StoreResidue(uint32_t index, const KaResidue& record) {
     KaAtomColumns& c = columns_;
-    c.residues[index] = &record;
     c.residueNameIds[index] = TextId(c.residueNames, c.residueNameIds, index, CText(record.residueName));
     c.chainIdIds[index] = TextId(c.chainIds, c.chainIdIds, index, CText(record.chainId));
     c.residueNumbers[index] = record.residueNumber;
@@ -138,8 +140,10 @@ void KaMolBase::StoreResidue(uint32_t index, const KaResidue& record) {
     c.fragmentNumbers[index] = record.fragmentNumber;
     c.secondaryStructures[index] = record.secondaryStructure;
     c.bFactors[index] = record.bFactor;
+    c.occupancies[index] = record.occupancy;
     c.alternateLocations[index] = record.alternateLocation;
     c.insertCodes[index] = record.insertCode;
+    c.hetAtoms[index] = record.hetAtom;
 }
 
 void KaMolBase::AtomDataChanged() {
@@ -163,9 +167,63 @@ KaSystem::KaDataSlot KaMolBase::FindAtomItem(uint32_t index, KaSystem::KaTag tag
     for (const auto& column : intColumns_)
         if (column->tag == tag && column->present[index])
             return {&typeid(int), const_cast<int32_t*>(&column->values[index])};
-    if (tag == ResidueTag && residueSlots_[index] < kRemovedRecord)
-        return {&typeid(KaResidue), const_cast<KaResidue*>(&residueStore_[residueSlots_[index]])};
+    if (tag == ResidueTag && residueSlots_[index] < kRemovedRecord) {
+        if (IsCompact(index)) BuildCompactRecord(index);
+        return {&typeid(KaResidue), &residueStore_[residueSlots_[index]]};
+    }
     return {};
+}
+
+bool KaMolBase::HasAtomItem(uint32_t index, KaSystem::KaTag tag) const {
+    for (const auto& column : intColumns_)
+        if (column->tag == tag && column->present[index]) return true;
+    return tag == ResidueTag && residueSlots_[index] < kRemovedRecord;
+}
+
+bool KaMolBase::IsCompact(uint32_t index) const {
+    return (residueSlots_[index] & (kRemovedRecord | kCompactRecord)) == kCompactRecord;
+}
+
+bool KaMolBase::CompactResidue(uint32_t index, KaResidue& record) const {
+    if (index >= residueSlots_.size() || !IsCompact(index)) return false;
+    const KaAtomColumns& c = columns_;
+    const SharedResidueFields& shared = residueShared_[residueSlots_[index] & ~kCompactRecord];
+    record.residueName = c.residueNames.Texts()[c.residueNameIds[index]];
+    record.occupancy = c.occupancies[index];
+    record.bFactor = c.bFactors[index];
+    record.residueNumber = c.residueNumbers[index];
+    record.serialNumber = c.serialNumbers[index];
+    record.modelNumber = shared.modelNumber;
+    record.fragmentNumber = c.fragmentNumbers[index];
+    record.secondaryStructure = c.secondaryStructures[index];
+    record.alternateLocation = c.alternateLocations[index];
+    record.insertCode = c.insertCodes[index];
+    record.hetAtom = c.hetAtoms[index] != 0;
+    record.reserved0 = shared.reserved0;
+    record.reserved1 = shared.reserved1;
+    record.chainId = c.chainIds.Texts()[c.chainIdIds[index]];
+    record.reserved2 = shared.reserved2;
+    return true;
+}
+
+void KaMolBase::BuildCompactRecord(uint32_t index) const {
+    KaResidue record;
+    CompactResidue(index, record);
+    residueSlots_[index] = residueStore_.Add(record);
+}
+
+KaResidue KaMolBase::ResidueRecordOf(uint32_t index) const {
+    KaResidue record;
+    if (CompactResidue(index, record)) return record;
+    const KaAtomBase* atom = index < atomStore_.size() ? &atomStore_[index] : nullptr;
+    return atom ? StoredRecord(*atom) : DefaultResidue();
+}
+
+bool KaMolBase::ResidueInColumns(uint32_t index) const {
+    for (const auto& column : intColumns_)
+        if (column->tag == ResidueTag && column->present[index]) return false;
+    const KaAtomBase& atom = atomStore_[index];
+    return !atom.HasOwnData(ResidueTag) || atom.PeekData<KaResidue>(ResidueTag) != nullptr;
 }
 
 bool KaMolBase::RemoveAtomItem(uint32_t index, KaSystem::KaTag tag) {
@@ -177,17 +235,36 @@ bool KaMolBase::RemoveAtomItem(uint32_t index, KaSystem::KaTag tag) {
         }
     }
     if (tag == ResidueTag && residueSlots_[index] < kRemovedRecord) {
-        residueSlots_[index] |= kRemovedRecord;  // its place is used again by the next record
+        if (IsCompact(index)) {
+            residueSlots_[index] = kNoRecord;
+        } else {
+            residueSlots_[index] |= kRemovedRecord;  // its place is used again by the next record
+        }
         return true;
     }
     return false;
 }
 
+namespace {
+// Whether the columns can give back the text exactly: they hold it up to its
+// first NUL byte.
+bool FitsColumn(const std::string& text) { return text.find('\0') == std::string::npos; }
+}  // namespace
+
 bool KaMolBase::StoreAtomResidue(KaAtomBase& atom, const KaResidue& record) {
-    if (atom.HasOwnData(ResidueTag) || (atom.HasData(ResidueTag) && !atom.PeekData<KaResidue>(ResidueTag)))
+    if (atom.HasOwnData(ResidueTag) || !ResidueInColumns(atom.index_))
         return atom.SetData<KaResidue>(ResidueTag, record);
     uint32_t& slot = residueSlots_[atom.index_];
-    if (slot == kNoRecord) {
+    if ((slot == kNoRecord || IsCompact(atom.index_)) && !atom.deleted_ && FitsColumn(record.residueName) &&
+        FitsColumn(record.chainId)) {
+        SharedResidueFields shared{record.modelNumber, record.reserved0, record.reserved1, record.reserved2};
+        if (residueShared_.empty() || !(residueShared_.back() == shared)) residueShared_.push_back(std::move(shared));
+        slot = kCompactRecord | uint32_t(residueShared_.size() - 1);
+        StoreResidue(atom.index_, record);
+        NoteStructureChange();
+        return true;
+    }
+    if (slot == kNoRecord || IsCompact(atom.index_)) {
         slot = residueStore_.Add(record);
     } else {
         slot &= ~kRemovedRecord;
@@ -222,6 +299,8 @@ bool KaMolBase::DeleteAtom(KaAtomBase& atom) {
         --numLiveBonds_;
     }
     atom.bonds_.clear();
+    // The columns forget a deleted atom's record; the atom keeps it.
+    if (IsCompact(atom.index_)) BuildCompactRecord(atom.index_);
     atom.deleted_ = true;
     atomTable_[atom.index_] = nullptr;
     columns_.atoms[atom.index_] = nullptr;
@@ -302,14 +381,10 @@ void KaMolBase::CopyInto(KaMolBase& target) const {
     target.numLive_ = numLive_;
     target.residueStore_ = residueStore_;
     target.residueSlots_ = residueSlots_;
-    // Every column but the residue records (which point into the atoms) is
-    // the same; the copy's records are its own atoms' items.
+    target.residueShared_ = residueShared_;
+    // Every column but the atoms themselves is the same.
     target.columns_ = Columns();
-    for (size_t i = 0; i < target.atomTable_.size(); ++i) {
-        const KaAtomBase* copy = target.atomTable_[i];
-        target.columns_.atoms[i] = copy;
-        if (copy) target.columns_.residues[i] = &StoredRecord(*copy);
-    }
+    for (size_t i = 0; i < target.atomTable_.size(); ++i) target.columns_.atoms[i] = target.atomTable_[i];
     for (const auto& column : intColumns_) target.intColumns_.push_back(std::make_unique<KaAtomIntColumn>(*column));
     target.atomDataWritten_ = atomDataWritten_;
     for (const KaBondBase* bond : bondTable_) {

@@ -44,6 +44,7 @@ public:
 protected:
     void DataChanged(KaSystem::KaTag tag) override;
     KaSystem::KaDataSlot FindExternal(KaSystem::KaTag tag) const override;
+    bool HasExternal(KaSystem::KaTag tag) const override;
     bool RemoveExternal(KaSystem::KaTag tag) override;
 
 private:
@@ -113,9 +114,8 @@ struct KaAtomColumns {
     std::vector<uint32_t> nameIds;            // by index, into atomNames
     KaTextTable atomNames;
 
-    // The atom's residue record (the default record when absent, of another
-    // type or deleted) and copies of its fields, by index.
-    std::vector<const KaResidue*> residues;
+    // The fields of the atom's residue record (the default record when it is
+    // absent, of another type or deleted), by index.
     std::vector<uint32_t> residueNameIds;     // into residueNames
     KaTextTable residueNames;
     std::vector<uint32_t> chainIdIds;         // into chainIds
@@ -125,8 +125,10 @@ struct KaAtomColumns {
     std::vector<uint32_t> fragmentNumbers;
     std::vector<uint32_t> secondaryStructures;
     std::vector<float> bFactors;
+    std::vector<float> occupancies;
     std::vector<char> alternateLocations;
     std::vector<char> insertCodes;
+    std::vector<uint8_t> hetAtoms;
 };
 
 // Int data of every atom under one tag, held by the molecule as a column.
@@ -253,11 +255,25 @@ public:
     uint64_t AtomDataVersion() const { return atomDataVersion_; }
     void NoteAtomDataChange() { ++atomDataVersion_; }
 
-    // Writes the atom's residue record (see SetAtomResidue): into the
-    // molecule's record store, unless the atom's own data list already holds
-    // an item under the residue tag or another value is kept there, in which
-    // case it is written as generic data (with its type check).
+    // Writes the atom's residue record (see SetAtomResidue). A live atom's
+    // record is kept in compact form: its fields in the columns, the rarely
+    // varying rest shared (no record object per atom); the record object is
+    // built in the store on the first request for its address (GetData,
+    // GetAtomResidue) and kept there. An atom whose record was built, or was
+    // removed, gets its next record in the store. When the atom's own data
+    // list already holds an item under the residue tag, or another value is
+    // kept there, the record is written as generic data (with its type check).
     bool StoreAtomResidue(KaAtomBase& atom, const KaResidue& record);
+    // The atom's residue record as a value, as GetAtomResidue reads it but
+    // without its mismatch warning and without building a compact record.
+    KaResidue ResidueRecordOf(uint32_t index) const;
+    // The record of an atom whose record is held in compact form; false
+    // (and `record` untouched) for every other atom.
+    bool CompactResidue(uint32_t index, KaResidue& record) const;
+    // Whether the columns hold the atom's record exactly as GetAtomResidue
+    // gives it: true unless its residue tag holds a value of another type
+    // (which GetAtomResidue reads as the default record, with a warning).
+    bool ResidueInColumns(uint32_t index) const;
 
     // The single slot for derived data (null until set); dropped with the
     // molecule and not copied by Clone.
@@ -274,7 +290,11 @@ private:
     void StoreResidue(uint32_t index, const KaResidue& record);
     void AtomDataChanged();
     KaSystem::KaDataSlot FindAtomItem(uint32_t index, KaSystem::KaTag tag) const;
+    bool HasAtomItem(uint32_t index, KaSystem::KaTag tag) const;
     bool RemoveAtomItem(uint32_t index, KaSystem::KaTag tag);
+    bool IsCompact(uint32_t index) const;
+    // Builds the compact record of the atom in the store and points its slot there.
+    void BuildCompactRecord(uint32_t index) const;
 
     std::deque<KaAtomBase> atomStore_;
     std::deque<KaBondBase> bondStore_;
@@ -293,12 +313,24 @@ private:
     std::vector<std::unique_ptr<KaAtomIntColumn>> intColumns_;
     // Residue records written through SetAtomResidue, kept side by side
     // rather than as an item per atom (no allocation per atom; addresses stay
-    // put as the store grows). By index: the record's place, with
-    // kRemovedRecord added once the record was removed, or kNoRecord.
+    // put as the store grows). By index: the record's place in the store,
+    // with kRemovedRecord added once the record was removed; kCompactRecord
+    // plus the place of the shared fields in residueShared_ for a compact
+    // record; or kNoRecord.
     static constexpr uint32_t kNoRecord = UINT32_MAX;
     static constexpr uint32_t kRemovedRecord = uint32_t(1) << 31;
-    KaResidueStore residueStore_;
-    std::vector<uint32_t> residueSlots_;
+    static constexpr uint32_t kCompactRecord = uint32_t(1) << 30;
+    // The fields of a compact record that the columns do not hold; they
+    // rarely change within a molecule, so runs of atoms share one entry.
+    struct SharedResidueFields {
+        int32_t modelNumber;
+        int32_t reserved0;
+        std::string reserved1, reserved2;
+        bool operator==(const SharedResidueFields&) const = default;
+    };
+    std::vector<SharedResidueFields> residueShared_;
+    mutable KaResidueStore residueStore_;
+    mutable std::vector<uint32_t> residueSlots_;
     bool atomDataWritten_ = false;
     mutable std::unique_ptr<KaDerivedData> derived_;
 };

@@ -142,6 +142,7 @@ uint32_t PerceiveBonds(KaMolBase& mol, const std::vector<uint8_t>& bondsGiven) {
                    std::numeric_limits<float>::max()};
     float hi[3] = {std::numeric_limits<float>::lowest(), std::numeric_limits<float>::lowest(),
                    std::numeric_limits<float>::lowest()};
+    const KaAtomColumns& columns = mol.Columns();
     for (uint32_t index = 0; index < limit; ++index) {
         const KaAtomBase* atom = mol.GetAtom(index);
         if (!atom) continue;
@@ -161,7 +162,9 @@ uint32_t PerceiveBonds(KaMolBase& mol, const std::vector<uint8_t>& bondsGiven) {
         }
         maxRadius = std::max(maxRadius, r);
         bool given = index < bondsGiven.size() && bondsGiven[index];
-        points.push_back({p[0], p[1], p[2], r, index, GetAtomResidue(*atom).alternateLocation, given, z == 1});
+        const char altloc = mol.ResidueInColumns(index) ? columns.alternateLocations[index]
+                                                        : GetAtomResidue(*atom).alternateLocation;
+        points.push_back({p[0], p[1], p[2], r, index, altloc, given, z == 1});
     }
     if (points.size() < 2) return 0;
 

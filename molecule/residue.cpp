@@ -26,6 +26,12 @@ const KaResidue& GetAtomResidue(const KaAtomBase& atom) {
     return residue ? *residue : DefaultResidue();
 }
 
+KaResidue CopyAtomResidue(const KaAtomBase& atom) {
+    KaResidue record;
+    if (atom.GetOwner().CompactResidue(atom.GetIndex(), record)) return record;
+    return GetAtomResidue(atom);
+}
+
 bool HasAtomResidue(const KaAtomBase& atom) { return atom.HasData(ResidueTag); }
 
 bool SetAtomResidue(KaAtomBase& atom, const KaResidue& residue) {

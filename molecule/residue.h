@@ -51,7 +51,12 @@ constexpr KaSystem::KaTag ResidueTag = 35;
 
 // The atom's residue record, or the process-wide default record when the atom
 // has none (or holds another type under ResidueTag, after the mismatch warning).
+// Molecules hold most records in compact form and build a record object on
+// the first call for an atom; reading many atoms once, prefer CopyAtomResidue.
 const KaResidue& GetAtomResidue(const KaAtomBase& atom);
+// The record GetAtomResidue gives (its mismatch warning included), as a copy
+// read straight from a compact record.
+KaResidue CopyAtomResidue(const KaAtomBase& atom);
 const KaResidue& DefaultResidue();
 bool HasAtomResidue(const KaAtomBase& atom);
 bool SetAtomResidue(KaAtomBase& atom, const KaResidue& residue);

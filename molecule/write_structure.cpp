@@ -44,7 +44,7 @@ StructureLayout::StructureLayout(const KaMolBase& mol, long long maxSerial) : mo
     seen.reserve(columns_.live.size());
     bool keep = true;
     for (uint32_t index : columns_.live) {
-        int serial = ResidueOf(index).serialNumber;
+        int serial = columns_.serialNumbers[index];
         if (!HasAtomResidue(Atom(index)) || serial < 1 || serial > maxSerial) {
             keep = false;
             break;
@@ -54,22 +54,22 @@ StructureLayout::StructureLayout(const KaMolBase& mol, long long maxSerial) : mo
     std::sort(seen.begin(), seen.end());
     keep = keep && std::adjacent_find(seen.begin(), seen.end()) == seen.end();
     long long next = 0;
-    for (uint32_t index : columns_.live) serials_[index] = keep ? ResidueOf(index).serialNumber : ++next;
+    for (uint32_t index : columns_.live) serials_[index] = keep ? columns_.serialNumbers[index] : ++next;
 
-    const KaResidue* previous = nullptr;
+    bool afterRecord = false;  // the previous atom has a record, the last of residues_
     for (uint32_t index : columns_.live) {
         if (!HasAtomResidue(Atom(index))) {
-            previous = nullptr;
+            afterRecord = false;
             continue;
         }
-        const KaResidue& residue = ResidueOf(index);
-        if (!previous || !SameResidue(*previous, residue)) residues_.push_back(&residue);
-        previous = &residue;
+        KaResidue residue = ResidueOf(index);
+        if (!afterRecord || !SameResidue(residues_.back(), residue)) residues_.push_back(std::move(residue));
+        afterRecord = true;
     }
 }
 
 bool StructureLayout::IsHetero(uint32_t index) const {
-    return !HasAtomResidue(Atom(index)) || ResidueOf(index).hetAtom;
+    return !HasAtomResidue(Atom(index)) || columns_.hetAtoms[index];
 }
 
 int StructureLayout::ModelNumber() const {

@@ -36,7 +36,7 @@ public:
     const KaMolBase& Mol() const { return mol_; }
     const std::vector<uint32_t>& Live() const { return columns_.live; }
     const KaAtomBase& Atom(uint32_t index) const { return *columns_.atoms[index]; }
-    const KaResidue& ResidueOf(uint32_t index) const { return *columns_.residues[index]; }
+    KaResidue ResidueOf(uint32_t index) const { return mol_.ResidueRecordOf(index); }
     // Atoms without a residue record are written as hetero atoms.
     bool IsHetero(uint32_t index) const;
     // The file's serials when every atom has a distinct one from 1 to
@@ -51,12 +51,12 @@ public:
     template <class Emit>
     void ForEachRun(uint32_t (*kindOf)(const KaResidue&), Emit emit) const {
         for (size_t i = 0; i < residues_.size();) {
-            uint32_t kind = kindOf(*residues_[i]);
+            uint32_t kind = kindOf(residues_[i]);
             size_t j = i + 1;
-            while (j < residues_.size() && kind != 0 && kindOf(*residues_[j]) == kind &&
-                   residues_[j]->chainId == residues_[i]->chainId)
+            while (j < residues_.size() && kind != 0 && kindOf(residues_[j]) == kind &&
+                   residues_[j].chainId == residues_[i].chainId)
                 ++j;
-            if (kind != 0) emit(*residues_[i], *residues_[j - 1], kind, j - i);
+            if (kind != 0) emit(residues_[i], residues_[j - 1], kind, j - i);
             i = j;
         }
     }
@@ -69,7 +69,7 @@ private:
     const KaMolBase& mol_;
     const KaAtomColumns& columns_;
     std::vector<long long> serials_;          // by atom index
-    std::vector<const KaResidue*> residues_;  // in atom order, one per run of atoms
+    std::vector<KaResidue> residues_;         // in atom order, one per run of atoms
 };
 
 }  // namespace Kamol::io_detail

@@ -281,7 +281,7 @@ void FormatRow(RowWriter& w, const Kamol::KaMolBase& mol, unsigned int index, lo
         return;
     }
     const Kamol::KaAtomBase& atom = *mol.GetAtom(index);
-    const Kamol::KaResidue& residue = Kamol::GetAtomResidue(atom);
+    const Kamol::KaResidue residue = Kamol::CopyAtomResidue(atom);
     const std::string_view name = Kamol::CText(atom.Name());
     const std::string_view icode(&residue.insertCode, 1);
     const char* element = Kamol::GetElementSymbol(atom.GetAtomicNum());
@@ -381,7 +381,7 @@ PyObject* CopyAtoms(PyObject*, PyObject* args) {
             float xyz[3];
             source->GetCoords(*atom, xyz);
             target->SetCoords(copy, xyz);
-            if (Kamol::HasAtomResidue(*atom)) Kamol::SetAtomResidue(copy, Kamol::GetAtomResidue(*atom));
+            if (Kamol::HasAtomResidue(*atom)) Kamol::SetAtomResidue(copy, Kamol::CopyAtomResidue(*atom));
             copies[index] = &copy;
         }
         for (unsigned int index : *indices) {

@@ -149,8 +149,8 @@ PyObject* Columns(PyObject*, PyObject* arg) {
         Put(dict, "element", Gathered<uint32_t>(live, [&](uint32_t i) { return c.atomicNums[i]; })) &&
         Put(dict, "serial", Gathered<int32_t>(live, [&](uint32_t i) { return c.serialNumbers[i]; })) &&
         Put(dict, "bfactor", Gathered<float>(live, [&](uint32_t i) { return c.bFactors[i]; })) &&
-        Put(dict, "occupancy", Gathered<float>(live, [&](uint32_t i) { return c.residues[i]->occupancy; })) &&
-        Put(dict, "hetatm", Gathered<bool>(live, [&](uint32_t i) { return c.residues[i]->hetAtom; })) &&
+        Put(dict, "occupancy", Gathered<float>(live, [&](uint32_t i) { return c.occupancies[i]; })) &&
+        Put(dict, "hetatm", Gathered<bool>(live, [&](uint32_t i) { return c.hetAtoms[i] != 0; })) &&
         Put(dict, "secondary", Gathered<uint32_t>(live, [&](uint32_t i) { return c.secondaryStructures[i]; }));
     if (!ok) {
         Py_XDECREF(dict);

@@ -71,7 +71,7 @@ struct KaResidue {
 namespace KaPy {
 // A copy of the atom's residue record (the default record when it has none).
 inline Kamol::KaResidue* GetAtomResidue(const Kamol::KaAtomBase& atom) {
-    return new Kamol::KaResidue(Kamol::GetAtomResidue(Live(atom)));
+    return new Kamol::KaResidue(Kamol::CopyAtomResidue(Live(atom)));
 }
 inline bool HasAtomResidue(const Kamol::KaAtomBase& atom) { return Kamol::HasAtomResidue(Live(atom)); }
 // False (after the type-mismatch warning) when the atom holds data of another

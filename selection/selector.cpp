@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <utility>
 
 #include "selection/molecule_cache.h"
@@ -69,7 +70,7 @@ Selector Selector::FromString(const std::string& text) {
 }
 
 Selector Selector::FromAtom(const Kamol::KaAtomBase& atom) {
-    const Kamol::KaResidue& residue = Kamol::GetAtomResidue(atom);
+    const Kamol::KaResidue residue = Kamol::CopyAtomResidue(atom);
     return Selector(std::string(ResidueName(residue)), residue.residueNumber, std::string(1, ChainChar(residue)),
                     std::string(1, residue.insertCode));
 }
@@ -106,12 +107,12 @@ SelectorSet mol_to_selector_set(const Kamol::KaMolBase& mol) {
     // Atoms of one residue are usually stored together: an atom whose key
     // equals the previous atom's would not change the set, so only key
     // changes build a selector.
-    const Kamol::KaResidue* previous = nullptr;
+    std::optional<uint64_t> previous;
     for (AtomIter it(mol.GetAtoms()); it->IsValid(); it->Next()) {
-        const Kamol::KaResidue& residue = Kamol::GetAtomResidue(it->Current());
-        if (previous && ResidueKeyOf(*previous) == ResidueKeyOf(residue)) continue;
+        const uint64_t key = ResidueKeyOf(Kamol::CopyAtomResidue(it->Current()));
+        if (previous == key) continue;
         result.insert(Selector::FromAtom(it->Current()));
-        previous = &residue;
+        previous = key;
     }
     return result;
 }
@@ -124,18 +125,18 @@ namespace {
 // whose residue key or name differs from the previous selected atom's.
 template <class Visit>
 void ForEachResidueOf(const Kamol::KaMolBase& mol, const std::vector<unsigned int>& selected, Visit&& visit) {
-    const Kamol::KaResidue* previous = nullptr;
+    std::optional<Kamol::KaResidue> previous;
     for (unsigned int index : selected) {
         const Kamol::KaAtomBase* atom = mol.GetAtom(index);
         if (!atom) continue;
-        const Kamol::KaResidue& residue = Kamol::GetAtomResidue(*atom);
+        Kamol::KaResidue residue = Kamol::CopyAtomResidue(*atom);
         // Here the whole text is the key, so the name takes part in the comparison.
         if (previous && ResidueKeyOf(*previous) == ResidueKeyOf(residue) &&
             ResidueName(*previous) == ResidueName(residue)) {
             continue;
         }
         visit(*atom);
-        previous = &residue;
+        previous = std::move(residue);
     }
 }
 

@@ -75,7 +75,7 @@ public:
     KaBase& operator=(const KaBase& other);
     virtual ~KaBase();
 
-    bool HasData(KaTag tag) const { return HasOwnData(tag) || FindExternal(tag).value; }
+    bool HasData(KaTag tag) const { return HasOwnData(tag) || HasExternal(tag); }
     // Whether the object's own list holds an item with the tag (values kept
     // outside it, see FindExternal, not counted).
     bool HasOwnData(KaTag tag) const { return impl_ && impl_->Find(tag); }
@@ -130,6 +130,8 @@ protected:
     // column of its molecule). They are consulted only for tags the own list
     // does not hold, and read and written like own items.
     virtual KaDataSlot FindExternal(KaTag) const { return {}; }
+    // Whether FindExternal would find a value, without needing its address.
+    virtual bool HasExternal(KaTag tag) const { return FindExternal(tag).value != nullptr; }
     virtual bool RemoveExternal(KaTag) { return false; }
 
 private:

@@ -218,7 +218,7 @@ def test_subtrees_that_print_alike_answer_for_themselves(structures, file, twin,
     check(s, f"({a}) and not ({b})", mask_a & ~mask_b)
 
 
-def test_the_example_of_issue_12(structures):
+def test_byres_of_a_complement_around_and_of_around_complemented(structures):
     s = structures["1hpv.pdb"]
     water = CLASSES["water"](s)
     first = s.group(s.within(~water, 5) & water, s.residue)
