@@ -15,8 +15,10 @@ void KaAtomBase::SetAtomicNum(uint32_t atomicNum) {
     owner_->NoteStructureChange();
 }
 
+const std::string& KaAtomBase::Name() const { return owner_->atomNames_[nameId_]; }
+
 void KaAtomBase::SetName(const std::string& name) {
-    name_ = name;
+    nameId_ = owner_->AtomNameId(name);
     owner_->AtomNameChanged(*this);
     owner_->NoteStructureChange();
 }
@@ -81,6 +83,26 @@ const KaResidue& StoredRecord(const KaAtomBase& atom) {
 
 KaMolBase::~KaMolBase() = default;
 
+void KaMolBase::Reserve(uint32_t atomCount) {
+    const size_t n = atomCount;
+    atomTable_.reserve(n);
+    coords_.reserve(3 * n);
+    residueSlots_.reserve(n);
+    KaAtomColumns& c = columns_;
+    c.live.reserve(n);
+    c.atoms.reserve(n);
+    for (auto* column : {&c.atomicNums, &c.nameIds, &c.residueNameIds, &c.chainIdIds, &c.fragmentNumbers,
+                         &c.secondaryStructures})
+        column->reserve(n);
+    c.residueNumbers.reserve(n);
+    c.serialNumbers.reserve(n);
+    c.bFactors.reserve(n);
+    c.occupancies.reserve(n);
+    c.alternateLocations.reserve(n);
+    c.insertCodes.reserve(n);
+    c.hetAtoms.reserve(n);
+}
+
 KaAtomBase& KaMolBase::NewAtom(uint32_t atomicNum) {
     uint32_t index = static_cast<uint32_t>(atomTable_.size());
     KaAtomBase& atom = atomStore_.emplace_back(*this, index, atomicNum);
@@ -114,8 +136,18 @@ KaAtomBase& KaMolBase::NewAtom(uint32_t atomicNum) {
     return atom;
 }
 
+uint32_t KaMolBase::AtomNameId(const std::string& name) {
+    auto it = atomNameIds_.find(name);
+    if (it != atomNameIds_.end()) return it->second;
+    const uint32_t id = static_cast<uint32_t>(atomNames_.size());
+    const std::string& stored = atomNames_.emplace_back(name);
+    atomNameIds_.emplace(stored, id);
+    atomNameColumnIds_.push_back(columns_.atomNames.Id(CText(stored)));
+    return id;
+}
+
 void KaMolBase::AtomNameChanged(const KaAtomBase& atom) {
-    columns_.nameIds[atom.index_] = columns_.atomNames.Id(CText(atom.name_));
+    columns_.nameIds[atom.index_] = atomNameColumnIds_[atom.nameId_];
 }
 
 void KaMolBase::AtomResidueChanged(const KaAtomBase& atom) {
@@ -287,6 +319,29 @@ KaBondBase* KaMolBase::NewBond(KaAtomBase& a, KaAtomBase& b, uint32_t order) {
     return &bond;
 }
 
+uint32_t KaMolBase::AddBonds(std::span<const std::array<uint32_t, 2>> pairs) {
+    auto usable = [&](const std::array<uint32_t, 2>& p) {
+        return p[0] != p[1] && p[0] < atomTable_.size() && p[1] < atomTable_.size() && atomTable_[p[0]] &&
+               atomTable_[p[1]];
+    };
+    std::vector<uint32_t> extra(atomTable_.size(), 0);
+    size_t count = 0;
+    for (const auto& p : pairs)
+        if (usable(p)) {
+            ++extra[p[0]];
+            ++extra[p[1]];
+            ++count;
+        }
+    for (size_t i = 0; i < extra.size(); ++i)
+        if (extra[i]) atomTable_[i]->bonds_.reserve(atomTable_[i]->bonds_.size() + extra[i]);
+    bondTable_.reserve(bondTable_.size() + count);
+    bondEnds_.reserve(bondEnds_.size() + count);
+    uint32_t added = 0;
+    for (const auto& p : pairs)
+        if (usable(p) && NewBond(*atomTable_[p[0]], *atomTable_[p[1]])) ++added;
+    return added;
+}
+
 bool KaMolBase::DeleteAtom(KaAtomBase& atom) {
     if (!Owns(atom)) return false;
     for (KaBondBase* bond : atom.bonds_) {
@@ -373,10 +428,14 @@ void KaMolBase::CopyInto(KaMolBase& target) const {
     for (const KaAtomBase& atom : atomStore_) {
         KaAtomBase& copy = target.atomStore_.emplace_back(target, atom.index_, atom.atomicNum_);
         static_cast<KaSystem::KaBase&>(copy) = atom;
-        copy.name_ = atom.name_;
+        copy.nameId_ = atom.nameId_;
         copy.deleted_ = atom.deleted_;
         target.atomTable_.push_back(copy.deleted_ ? nullptr : &copy);
     }
+    target.atomNames_ = atomNames_;
+    target.atomNameIds_.clear();
+    for (uint32_t id = 0; id < target.atomNames_.size(); ++id) target.atomNameIds_.emplace(target.atomNames_[id], id);
+    target.atomNameColumnIds_ = atomNameColumnIds_;
     target.coords_ = coords_;
     target.numLive_ = numLive_;
     target.residueStore_ = residueStore_;

@@ -29,8 +29,8 @@ public:
     uint32_t GetIndex() const { return index_; }
     uint32_t GetAtomicNum() const { return atomicNum_; }
     void SetAtomicNum(uint32_t atomicNum);
-    const char* GetName() const { return name_.c_str(); }
-    const std::string& Name() const { return name_; }
+    const char* GetName() const { return Name().c_str(); }
+    const std::string& Name() const;
     void SetName(const std::string& name);
 
     // The atom's bonds in the order they were made; the caller deletes the iterator.
@@ -53,7 +53,7 @@ private:
     uint32_t index_;
     uint32_t atomicNum_;
     bool deleted_ = false;
-    std::string name_;
+    uint32_t nameId_ = 0;  // into the molecule's atom names
     std::vector<KaBondBase*> bonds_;
 };
 
@@ -198,10 +198,17 @@ public:
     // A deep copy of the molecule: atoms, bonds, coordinates and data.
     virtual KaMolBase* Clone() const = 0;
 
+    // Makes room for `atomCount` atoms in all, so that adding them moves no table.
+    void Reserve(uint32_t atomCount);
     KaAtomBase& NewAtom(uint32_t atomicNum);
     // Null when either atom is not a live atom of this molecule, or when
     // both are the same atom.
     KaBondBase* NewBond(KaAtomBase& a, KaAtomBase& b, uint32_t order = 1);
+    // Single bonds between the atoms of each pair (atom indices), made in the
+    // pairs' order as NewBond makes them, with room made for all at once;
+    // pairs naming a deleted atom, or one atom twice, are passed over.
+    // Returns the number of bonds made.
+    uint32_t AddBonds(std::span<const std::array<uint32_t, 2>> pairs);
     // Removes a live atom of this molecule with its bonds; false otherwise.
     bool DeleteAtom(KaAtomBase& atom);
 
@@ -285,6 +292,8 @@ protected:
 
 private:
     friend class KaAtomBase;
+    // The id of `name` among the atom names, added when new.
+    uint32_t AtomNameId(const std::string& name);
     void AtomNameChanged(const KaAtomBase& atom);
     void AtomResidueChanged(const KaAtomBase& atom);
     void StoreResidue(uint32_t index, const KaResidue& record);
@@ -309,6 +318,11 @@ private:
     uint64_t coordsVersion_ = 1;
     uint64_t atomDataVersion_ = 1;
     mutable KaAtomColumns columns_;
+    // Atom names, each stored once at an address that stays put (atoms hold
+    // ids); with each, the id of its NUL-terminated form in the columns.
+    std::deque<std::string> atomNames_{""};
+    std::unordered_map<std::string_view, uint32_t> atomNameIds_{{atomNames_.front(), 0}};
+    std::vector<uint32_t> atomNameColumnIds_{0};
     mutable bool liveStale_ = false;  // `live` is rebuilt after deletions
     std::vector<std::unique_ptr<KaAtomIntColumn>> intColumns_;
     // Residue records written through SetAtomResidue, kept side by side

@@ -1,6 +1,7 @@
 #include "molecule/perceive_bonds.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 #include <utility>
@@ -250,20 +251,24 @@ uint32_t PerceiveBonds(KaMolBase& mol, const std::vector<uint8_t>& bondsGiven) {
         }
     }
 
+    // The cell lists are done with: their memory goes before the bonds are made.
+    std::vector<Point>().swap(points);
+    std::vector<uint64_t>().swap(keys);
+    std::vector<Cell>().swap(cells);
     // Bonds are made in atom order, whatever order the cells gave.
     SortByAtoms(candidates, limit);
-    uint32_t added = 0;
+    std::vector<std::array<uint32_t, 2>> pairs;
+    pairs.reserve(candidates.size());
     for (const Candidate& c : candidates) {
         if (c.hydrogen && ((nearest[c.low] != kNone && nearest[c.low] != c.high) ||
                            (nearest[c.high] != kNone && nearest[c.high] != c.low)))
             continue;
-        KaAtomBase& a = *mol.GetAtom(c.low);
-        KaAtomBase& b = *mol.GetAtom(c.high);
         // Only bonds the file gave can be there already.
-        if (hadBonds[c.low] && hadBonds[c.high] && AreBonded(a, b)) continue;
-        if (mol.NewBond(a, b)) ++added;
+        if (hadBonds[c.low] && hadBonds[c.high] && AreBonded(*mol.GetAtom(c.low), *mol.GetAtom(c.high))) continue;
+        pairs.push_back({c.low, c.high});
     }
-    return added;
+    std::vector<Candidate>().swap(candidates);
+    return mol.AddBonds(pairs);
 }
 
 }  // namespace Kamol

@@ -37,10 +37,6 @@ struct ResidueKeyHash {
     }
 };
 
-ResidueKey KeyOf(const gemmi::Chain& chain, const gemmi::Residue& res) {
-    return {chain.name, SequenceNumber(res.seqid), BlankIfUnset(res.seqid.icode)};
-}
-
 ResidueKey KeyOf(const gemmi::AtomAddress& address) {
     return {address.chain_name, SequenceNumber(address.res_id.seqid), BlankIfUnset(address.res_id.seqid.icode)};
 }
@@ -61,9 +57,13 @@ int ModelNumber(const gemmi::Model& model, size_t modelIndex) {
     return number;
 }
 
+// Builds the molecule of one model. Each residue's atoms are released from
+// gemmi's structure as soon as they are converted, so that the two never
+// hold the whole model at once; links and CONECT records are then resolved
+// against the molecule.
 class MoleculeBuilder {
 public:
-    MoleculeBuilder(const gemmi::Structure& st, size_t modelIndex, const StructureRecords& records,
+    MoleculeBuilder(gemmi::Structure& st, size_t modelIndex, const StructureRecords& records,
                     const std::string& fileName)
         : st_(st),
           model_(st.models[modelIndex]),
@@ -88,27 +88,33 @@ public:
     std::vector<uint8_t>& BondsGiven() { return bondsGiven_; }
 
 private:
+    // What links and secondary structure need of a residue once its atoms are gone.
     struct FlatResidue {
-        const gemmi::Chain* chain;
-        const gemmi::Residue* residue;
+        gemmi::Chain* chain;
+        gemmi::Residue* residue;
+        std::string name;
+        int number;
+        char icode;
         uint32_t firstAtom;
+        uint32_t atomCount;
         uint32_t flags;
+        ResidueKey Key() const { return {chain->name, number, icode}; }
     };
 
     void IndexResidues() {
         size_t atomCount = 0;
-        for (const gemmi::Chain& chain : model_.chains)
-            for (const gemmi::Residue& res : chain.residues) {
-                firstResidue_.try_emplace(KeyOf(chain, res), static_cast<uint32_t>(residues_.size()));
-                residues_.push_back({&chain, &res, static_cast<uint32_t>(atomCount), 0});
+        for (gemmi::Chain& chain : model_.chains)
+            for (gemmi::Residue& res : chain.residues) {
+                FlatResidue flat{&chain, &res, res.name, SequenceNumber(res.seqid), BlankIfUnset(res.seqid.icode),
+                                 static_cast<uint32_t>(atomCount), static_cast<uint32_t>(res.atoms.size()), 0};
+                firstResidue_.try_emplace(flat.Key(), static_cast<uint32_t>(residues_.size()));
+                residues_.push_back(std::move(flat));
                 atomCount += res.atoms.size();
             }
-        atoms_.reserve(atomCount);
+        mol_->Reserve(static_cast<uint32_t>(atomCount));
     }
 
-    bool SameKey(size_t i, const ResidueKey& key) const {
-        return KeyOf(*residues_[i].chain, *residues_[i].residue) == key;
-    }
+    bool SameKey(size_t i, const ResidueKey& key) const { return residues_[i].Key() == key; }
 
     // Flags every residue from the range's first to its last in the same chain.
     void MarkSecondaryStructure() {
@@ -128,11 +134,11 @@ private:
     void AddAtoms() {
         KaResidue record;
         record.modelNumber = modelNumber_;
-        for (const FlatResidue& flat : residues_) {
-            const gemmi::Residue& res = *flat.residue;
+        for (FlatResidue& flat : residues_) {
+            gemmi::Residue& res = *flat.residue;
             record.residueName = res.name;
-            record.residueNumber = SequenceNumber(res.seqid);
-            record.insertCode = BlankIfUnset(res.seqid.icode);
+            record.residueNumber = flat.number;
+            record.insertCode = flat.icode;
             record.hetAtom = IsHetero(res);
             record.chainId = flat.chain->name.empty() ? std::string(" ") : flat.chain->name;
             record.secondaryStructure = flat.flags;
@@ -152,8 +158,9 @@ private:
                 record.bFactor = atom.b_iso;
                 record.alternateLocation = BlankIfUnset(atom.altloc);
                 SetAtomResidue(added, record);
-                atoms_.push_back(&atom);
             }
+            std::vector<gemmi::Atom>().swap(res.atoms);
+            flat.residue = nullptr;
         }
     }
 
@@ -164,13 +171,16 @@ private:
         const ResidueKey key = KeyOf(address);
         auto first = firstResidue_.find(key);
         if (first == firstResidue_.end()) return found;
+        const KaAtomColumns& columns = mol_->Columns();
         for (size_t i = first->second; i < residues_.size() && SameKey(i, key); ++i) {
             const FlatResidue& flat = residues_[i];
-            if (!address.res_id.name.empty() && flat.residue->name != address.res_id.name) continue;
-            for (size_t k = 0; k < flat.residue->atoms.size(); ++k) {
-                const gemmi::Atom& atom = flat.residue->atoms[k];
-                if (atom.name == address.atom_name && (address.altloc == '\0' || atom.altloc == address.altloc))
-                    found.push_back(flat.firstAtom + static_cast<uint32_t>(k));
+            if (!address.res_id.name.empty() && flat.name != address.res_id.name) continue;
+            for (uint32_t atom = flat.firstAtom; atom < flat.firstAtom + flat.atomCount; ++atom) {
+                // gemmi leaves a blank alternate location unset, which the column holds as a blank.
+                const char altloc = columns.alternateLocations[atom];
+                if (mol_->GetAtom(atom)->Name() == address.atom_name &&
+                    (address.altloc == '\0' || (altloc == ' ' ? '\0' : altloc) == address.altloc))
+                    found.push_back(atom);
             }
         }
         return found;
@@ -188,6 +198,7 @@ private:
     // in this model.
     void AddLinks() {
         size_t unresolved = 0;
+        const std::vector<char>& altlocs = mol_->Columns().alternateLocations;
         for (const gemmi::Connection& link : st_.connections) {
             if (link.type == gemmi::Connection::Hydrog || link.asu == gemmi::Asu::Different) continue;
             std::vector<uint32_t> first = FindAtoms(link.partner1);
@@ -198,7 +209,7 @@ private:
             }
             for (uint32_t a : first)
                 for (uint32_t b : second) {
-                    char altA = BlankIfUnset(atoms_[a]->altloc), altB = BlankIfUnset(atoms_[b]->altloc);
+                    char altA = altlocs[a], altB = altlocs[b];
                     if (altA == ' ' || altB == ' ' || altA == altB) Bond(a, b);
                 }
         }
@@ -209,9 +220,11 @@ private:
 
     void AddConectBonds() {
         if (records_.conect.empty()) return;
+        const std::vector<int32_t>& serials = mol_->Columns().serialNumbers;
+        const uint32_t atomCount = mol_->IndexLimit();
         std::vector<std::pair<int, uint32_t>> bySerial;
-        bySerial.reserve(atoms_.size());
-        for (uint32_t i = 0; i < atoms_.size(); ++i) bySerial.emplace_back(atoms_[i]->serial, i);
+        bySerial.reserve(atomCount);
+        for (uint32_t i = 0; i < atomCount; ++i) bySerial.emplace_back(serials[i], i);
         std::stable_sort(bySerial.begin(), bySerial.end(),
                          [](const auto& x, const auto& y) { return x.first < y.first; });
         for (size_t i = 1; i < bySerial.size(); ++i)
@@ -226,7 +239,7 @@ private:
                                        [](const auto& entry, int s) { return entry.first < s; });
             return it != bySerial.end() && it->first == serial ? int64_t(it->second) : -1;
         };
-        bondsGiven_.assign(atoms_.size(), 0);
+        bondsGiven_.assign(atomCount, 0);
         size_t missing = 0, firstMissingLine = 0;
         for (const SerialBond& bond : records_.conect) {
             int64_t a = find(bond.serialA), b = find(bond.serialB);
@@ -246,14 +259,13 @@ private:
     }
 
     const gemmi::Structure& st_;
-    const gemmi::Model& model_;
+    gemmi::Model& model_;
     const int modelNumber_;
     const StructureRecords& records_;
     const std::string& fileName_;
     std::unique_ptr<KaGraphMol> mol_;
     std::vector<FlatResidue> residues_;
     std::unordered_map<ResidueKey, uint32_t, ResidueKeyHash> firstResidue_;
-    std::vector<const gemmi::Atom*> atoms_;  // by atom index
     std::vector<uint8_t> bondsGiven_;        // by atom index; set for atoms named by CONECT
 };
 
