@@ -94,7 +94,8 @@ TEST(PdbReader, ReadsHelixClassesTurnsAndConectRecords) {
     std::string text =
         "HELIX    1   1 CYS E    2  ALA E    3  5                                   2\n"
         "HELIX    2   2 HIS E    5  LEU E    6  6                                   2\n"
-        "TURN     1 T1  GLY E   7  GLU E   8A\n" + atoms +  // the turn ends at an inserted residue
+        "TURN     1 T1  GLY E   7  GLU E   8A\n"  // the turn ends at an inserted residue
+        "TURN     2 T2  SER E   4  SER E   4\n" + atoms +  // 35 columns: no room for an insert code
         "ATOM    998  CA  GLU E   8A     30.000  30.000  30.000  1.00 20.00           C\n" +
         // Two hetero atoms 3 A apart, joined only by CONECT; two 1.2 A apart,
         // both named by CONECT, whose bonds the file gives in full.
@@ -110,8 +111,8 @@ TEST(PdbReader, ReadsHelixClassesTurnsAndConectRecords) {
     std::string path = dir.Write("records.pdb", text);
     std::unique_ptr<Kamol::KaGraphMol> mol;
     Warnings warnings = CollectWarnings([&] { mol = ReadMolecule(path); });
-    // Residues 3 (3-10 helix), 6 (left-handed alpha) and the turn 7-8; 1 and 4 have no flags.
-    for (auto [number, flags] : {std::pair{1, 0u}, {3, 9u}, {4, 0u}, {6, 138u}, {7, 16u}, {8, 16u}})
+    // Residues 3 (3-10 helix), 6 (left-handed alpha) and the turns 4 and 7-8; 1 has no flags.
+    for (auto [number, flags] : {std::pair{1, 0u}, {3, 9u}, {4, 16u}, {6, 138u}, {7, 16u}, {8, 16u}})
         EXPECT_EQ(Res(ResidueAtoms(*mol, "E", number).at(0)).secondaryStructure, flags) << number;
     EXPECT_EQ(Res(ResidueAtoms(*mol, "E", 8).back()).insertCode, 'A');
     EXPECT_EQ(Res(ResidueAtoms(*mol, "E", 8).back()).secondaryStructure, 16u);
