@@ -91,15 +91,16 @@ bool LeadingIntegerFits(const std::string& raw) {
 }
 
 void RequireIntegersInRange(const gemmi::cif::Block& block, const std::string& fileName) {
+    // `tag` is one of the integer tags.
     auto check = [&](const std::string& tag, const std::string& value) {
-        if (!IsIntegerTag(tag) || LeadingIntegerFits(value)) return;
+        if (LeadingIntegerFits(value)) return;
         const std::string shown = value.size() > 40 ? value.substr(0, 40) + "..." : value;
         ThrowFormatError(fileName, "data block '" + block.name + "': " + tag + " value '" + shown +
                                        "' is out of range for a 32-bit integer");
     };
     for (const gemmi::cif::Item& item : block.items) {
         if (item.type == gemmi::cif::ItemType::Pair) {
-            check(item.pair[0], item.pair[1]);
+            if (IsIntegerTag(item.pair[0])) check(item.pair[0], item.pair[1]);
         } else if (item.type == gemmi::cif::ItemType::Loop) {
             const gemmi::cif::Loop& loop = item.loop;
             const size_t width = loop.tags.size();
