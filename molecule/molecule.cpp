@@ -10,6 +10,7 @@ KaAtomBase::KaAtomBase(KaMolBase& owner, uint32_t index, uint32_t atomicNum)
     : owner_(&owner), index_(index), atomicNum_(atomicNum) {}
 
 void KaAtomBase::SetAtomicNum(uint32_t atomicNum) {
+    owner_->CompleteBonds();
     atomicNum_ = atomicNum;
     if (!deleted_) owner_->columns_.atomicNums[index_] = atomicNum;
     owner_->NoteStructureChange();
@@ -24,6 +25,7 @@ void KaAtomBase::SetName(const std::string& name) {
 }
 
 KaSystem::KaIterBase<KaBondBase>* KaAtomBase::GetBonds() const {
+    owner_->CompleteBonds();
     return new KaSystem::KaPtrVectorIter<KaBondBase>(bonds_);
 }
 
@@ -83,6 +85,18 @@ const KaResidue& StoredRecord(const KaAtomBase& atom) {
 
 KaMolBase::~KaMolBase() = default;
 
+void KaMolBase::DeferBonds(std::function<void(KaMolBase&)> make) { pendingBonds_ = std::move(make); }
+
+void KaMolBase::RunPendingBonds() const {
+    auto make = std::move(pendingBonds_);
+    pendingBonds_ = nullptr;
+    auto& self = const_cast<KaMolBase&>(*this);  // molecules are never made const
+    const uint64_t structureVersion = structureVersion_, coordsVersion = coordsVersion_;
+    make(self);
+    self.structureVersion_ = structureVersion;
+    self.coordsVersion_ = coordsVersion;
+}
+
 void KaMolBase::Reserve(uint32_t atomCount) {
     const size_t n = atomCount;
     atomTable_.reserve(n);
@@ -104,6 +118,7 @@ void KaMolBase::Reserve(uint32_t atomCount) {
 }
 
 KaAtomBase& KaMolBase::NewAtom(uint32_t atomicNum) {
+    CompleteBonds();
     uint32_t index = static_cast<uint32_t>(atomTable_.size());
     KaAtomBase& atom = atomStore_.emplace_back(*this, index, atomicNum);
     atomTable_.push_back(&atom);
@@ -307,6 +322,7 @@ bool KaMolBase::StoreAtomResidue(KaAtomBase& atom, const KaResidue& record) {
 }
 
 KaBondBase* KaMolBase::NewBond(KaAtomBase& a, KaAtomBase& b, uint32_t order) {
+    CompleteBonds();
     if (!Owns(a) || !Owns(b) || &a == &b) return nullptr;
     uint32_t index = static_cast<uint32_t>(bondTable_.size());
     KaBondBase& bond = bondStore_.emplace_back(a, b, order, index);
@@ -320,6 +336,7 @@ KaBondBase* KaMolBase::NewBond(KaAtomBase& a, KaAtomBase& b, uint32_t order) {
 }
 
 uint32_t KaMolBase::AddBonds(std::span<const std::array<uint32_t, 2>> pairs) {
+    CompleteBonds();
     auto usable = [&](const std::array<uint32_t, 2>& p) {
         return p[0] != p[1] && p[0] < atomTable_.size() && p[1] < atomTable_.size() && atomTable_[p[0]] &&
                atomTable_[p[1]];
@@ -343,6 +360,7 @@ uint32_t KaMolBase::AddBonds(std::span<const std::array<uint32_t, 2>> pairs) {
 }
 
 bool KaMolBase::DeleteAtom(KaAtomBase& atom) {
+    CompleteBonds();
     if (!Owns(atom)) return false;
     for (KaBondBase* bond : atom.bonds_) {
         KaAtomBase* other = bond->GetNeighbour(atom);
@@ -373,6 +391,7 @@ KaSystem::KaIterBase<KaAtomBase>* KaMolBase::GetAtoms() const {
 }
 
 KaSystem::KaIterBase<KaBondBase>* KaMolBase::GetBondIter() const {
+    CompleteBonds();
     return new KaSystem::KaPtrVectorIter<KaBondBase>(bondTable_);
 }
 
@@ -386,6 +405,7 @@ bool KaMolBase::GetCoords(const KaAtomBase& atom, float xyz[3]) const {
 }
 
 bool KaMolBase::SetCoords(const KaAtomBase& atom, const float xyz[3]) {
+    CompleteBonds();
     if (!Owns(atom)) return false;
     size_t at = size_t(atom.GetIndex()) * 3;
     coords_[at] = xyz[0];
@@ -396,6 +416,7 @@ bool KaMolBase::SetCoords(const KaAtomBase& atom, const float xyz[3]) {
 }
 
 bool KaMolBase::SetLiveCoords(std::span<const float> xyz) {
+    CompleteBonds();
     if (xyz.size() != size_t(numLive_) * 3) return false;
     if (numLive_ == atomTable_.size()) {
         std::copy(xyz.begin(), xyz.end(), coords_.begin());
@@ -423,6 +444,7 @@ const KaAtomColumns& KaMolBase::Columns() const {
 }
 
 void KaMolBase::CopyInto(KaMolBase& target) const {
+    CompleteBonds();
     static_cast<KaSystem::KaBase&>(target) = *this;
     target.title_ = title_;
     for (const KaAtomBase& atom : atomStore_) {

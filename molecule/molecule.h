@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -35,7 +36,7 @@ public:
 
     // The atom's bonds in the order they were made; the caller deletes the iterator.
     KaSystem::KaIterBase<KaBondBase>* GetBonds() const;
-    const std::vector<KaBondBase*>& Bonds() const { return bonds_; }
+    const std::vector<KaBondBase*>& Bonds() const;
     KaMolBase& GetOwner() const { return *owner_; }
     bool IsDeleted() const { return deleted_; }
 
@@ -213,14 +214,31 @@ public:
     bool DeleteAtom(KaAtomBase& atom);
 
     uint32_t NumAtoms() const { return numLive_; }
-    uint32_t NumBonds() const { return numLiveBonds_; }
+    uint32_t NumBonds() const {
+        CompleteBonds();
+        return numLiveBonds_;
+    }
     // One past the largest index ever given out.
     uint32_t IndexLimit() const { return static_cast<uint32_t>(atomTable_.size()); }
 
     // Atom indices of the two ends of each bond, by bond index; a deleted
     // bond holds kNoAtom twice.
     static constexpr uint32_t kNoAtom = UINT32_MAX;
-    const std::vector<std::array<uint32_t, 2>>& BondEnds() const { return bondEnds_; }
+    const std::vector<std::array<uint32_t, 2>>& BondEnds() const {
+        CompleteBonds();
+        return bondEnds_;
+    }
+
+    // Bonds made later: `make` runs once, on the first call that reads bonds
+    // or changes bonds, the atom set, elements or coordinates, before that
+    // call does anything else, so that the bonds are the ones `make` would
+    // have made now. Making them changes no version counter: to every
+    // caller they were there all along. Replaces a job still pending.
+    void DeferBonds(std::function<void(KaMolBase&)> make);
+    // Runs the deferred job, if any (see DeferBonds).
+    void CompleteBonds() const {
+        if (pendingBonds_) RunPendingBonds();
+    }
 
     // Live atoms in storage order; the caller deletes the iterator.
     KaSystem::KaIterBase<KaAtomBase>* GetAtoms() const;
@@ -292,6 +310,7 @@ protected:
 
 private:
     friend class KaAtomBase;
+    void RunPendingBonds() const;
     // The id of `name` among the atom names, added when new.
     uint32_t AtomNameId(const std::string& name);
     void AtomNameChanged(const KaAtomBase& atom);
@@ -347,7 +366,13 @@ private:
     mutable std::vector<uint32_t> residueSlots_;
     bool atomDataWritten_ = false;
     mutable std::unique_ptr<KaDerivedData> derived_;
+    mutable std::function<void(KaMolBase&)> pendingBonds_;
 };
+
+inline const std::vector<KaBondBase*>& KaAtomBase::Bonds() const {
+    owner_->CompleteBonds();
+    return bonds_;
+}
 
 // The toolkit's general molecule: an atom/bond graph with coordinates.
 class KaGraphMol : public KaMolBase {

@@ -131,54 +131,96 @@ bool AreBonded(const KaAtomBase& a, const KaAtomBase& b) {
     return false;
 }
 
-uint32_t PerceiveBonds(KaMolBase& mol, const std::vector<uint8_t>& bondsGiven) {
-    const std::vector<float>& coords = mol.CoordTable();
-    const uint32_t limit = mol.IndexLimit();
+namespace {
 
+// The atoms taking part, with what the pair search needs of each.
+// `alternateLocations` (by index), when given, replaces the atoms' records.
+struct PointSet {
     std::vector<Point> points;
-    points.reserve(limit);
-    std::vector<uint8_t> hadBonds(limit, 0);
-    float maxRadius = 0.0f;
+    std::vector<uint8_t> hadBonds;  // by index: the atom had a bond before perception
     float lo[3] = {std::numeric_limits<float>::max(), std::numeric_limits<float>::max(),
                    std::numeric_limits<float>::max()};
     float hi[3] = {std::numeric_limits<float>::lowest(), std::numeric_limits<float>::lowest(),
                    std::numeric_limits<float>::lowest()};
+    float maxRadius = 0.0f;
+};
+
+PointSet CollectPoints(const KaMolBase& mol, const std::vector<uint8_t>& bondsGiven,
+                       const std::vector<char>* alternateLocations) {
+    const std::vector<float>& coords = mol.CoordTable();
+    const uint32_t limit = mol.IndexLimit();
+    PointSet set;
+    set.points.reserve(limit);
+    set.hadBonds.assign(limit, 0);
     const KaAtomColumns& columns = mol.Columns();
     for (uint32_t index = 0; index < limit; ++index) {
         const KaAtomBase* atom = mol.GetAtom(index);
         if (!atom) continue;
-        hadBonds[index] = !atom->Bonds().empty();
+        set.hadBonds[index] = !atom->Bonds().empty();
         uint32_t z = atom->GetAtomicNum();
         float r = GetCovalentRadius(z);
         if (r <= 0.0f || IsMetal(z)) continue;
         // A hydrogen bonded by the file keeps exactly that bond.
-        if (z == 1 && hadBonds[index]) continue;
+        if (z == 1 && set.hadBonds[index]) continue;
         const float* p = &coords[size_t(index) * 3];
         if (!(std::fabs(p[0]) <= kMaxCoordinate && std::fabs(p[1]) <= kMaxCoordinate &&
               std::fabs(p[2]) <= kMaxCoordinate))  // also rejects NaN
             continue;
         for (int k = 0; k < 3; ++k) {
-            lo[k] = std::min(lo[k], p[k]);
-            hi[k] = std::max(hi[k], p[k]);
+            set.lo[k] = std::min(set.lo[k], p[k]);
+            set.hi[k] = std::max(set.hi[k], p[k]);
         }
-        maxRadius = std::max(maxRadius, r);
+        set.maxRadius = std::max(set.maxRadius, r);
         bool given = index < bondsGiven.size() && bondsGiven[index];
-        const char altloc = mol.ResidueInColumns(index) ? columns.alternateLocations[index]
-                                                        : GetAtomResidue(*atom).alternateLocation;
-        points.push_back({p[0], p[1], p[2], r, index, altloc, given, z == 1});
+        const char altloc = alternateLocations           ? (*alternateLocations)[index]
+                            : mol.ResidueInColumns(index) ? columns.alternateLocations[index]
+                                                          : GetAtomResidue(*atom).alternateLocation;
+        set.points.push_back({p[0], p[1], p[2], r, index, altloc, given, z == 1});
     }
-    if (points.size() < 2) return 0;
+    return set;
+}
 
-    const float cellSize = 2.0f * maxRadius + kBondTolerance;
-    float extent = std::max({hi[0] - lo[0], hi[1] - lo[1], hi[2] - lo[2]});
-    const CellGrid grid(lo, cellSize, uint32_t(extent / cellSize) + 1);
-    std::vector<uint64_t> keys;
-    points = SortByCell(points, grid, keys);
+// The points sorted by cell, and the cells as ranges of them.
+struct CellList {
+    std::vector<Point> points;
+    std::vector<uint64_t> keys;  // of each point
     std::vector<Cell> cells;
-    for (uint32_t i = 0; i < points.size(); ++i) {
-        if (cells.empty() || cells.back().key != keys[i]) cells.push_back({keys[i], i, i});
-        cells.back().end = i + 1;
+    float cellSize = 0.0f;
+    CellGrid grid;
+};
+
+CellList ArrangeInCells(const PointSet& set) {
+    const float cellSize = 2.0f * set.maxRadius + kBondTolerance;
+    float extent = std::max({set.hi[0] - set.lo[0], set.hi[1] - set.lo[1], set.hi[2] - set.lo[2]});
+    CellList list{{}, {}, {}, cellSize, CellGrid(set.lo, cellSize, uint32_t(extent / cellSize) + 1)};
+    list.points = SortByCell(set.points, list.grid, list.keys);
+    for (uint32_t i = 0; i < list.points.size(); ++i) {
+        if (list.cells.empty() || list.cells.back().key != list.keys[i]) list.cells.push_back({list.keys[i], i, i});
+        list.cells.back().end = i + 1;
     }
+    return list;
+}
+
+bool Crowded(const Cell& c) { return c.end - c.begin > kMaxAtomsPerCell; }
+
+void WarnCrowded(float cellSize) {
+    KaSystem::Warning("more than %u atoms crowd into one %.2f A cell; no bonds perceived among them",
+                      kMaxAtomsPerCell, static_cast<double>(cellSize));
+}
+
+// PerceiveBonds, with the atoms' alternate locations from `alternateLocations`
+// when given, and the crowding warning only when `warnCrowded`.
+uint32_t Perceive(KaMolBase& mol, const std::vector<uint8_t>& bondsGiven,
+                  const std::vector<char>* alternateLocations, bool warnCrowded) {
+    const uint32_t limit = mol.IndexLimit();
+    PointSet set = CollectPoints(mol, bondsGiven, alternateLocations);
+    if (set.points.size() < 2) return 0;
+    CellList list = ArrangeInCells(set);
+    std::vector<Point>().swap(set.points);
+    const std::vector<uint8_t>& hadBonds = set.hadBonds;
+    const std::vector<Point>& points = list.points;
+    const std::vector<Cell>& cells = list.cells;
+    const CellGrid& grid = list.grid;
 
     const float minD2 = kMinBondDistance * kMinBondDistance;
     std::vector<Candidate> candidates;
@@ -195,7 +237,7 @@ uint32_t PerceiveBonds(KaMolBase& mol, const std::vector<uint8_t>& bondsGiven) {
         anyHydrogen |= hydrogen;
         candidates.push_back({std::min(a.atom, b.atom), std::max(a.atom, b.atom), d2, hydrogen});
     };
-    auto crowded = [](const Cell& c) { return c.end - c.begin > kMaxAtomsPerCell; };
+    auto crowded = Crowded;
     auto pairCells = [&](const Cell& c, const Cell& d) {
         for (uint32_t i = c.begin; i < c.end; ++i)
             for (uint32_t j = d.begin; j < d.end; ++j) consider(points[i], points[j]);
@@ -228,9 +270,7 @@ uint32_t PerceiveBonds(KaMolBase& mol, const std::vector<uint8_t>& bondsGiven) {
                 if (!crowded(cells[m])) pairCells(cell, cells[m]);
         }
     }
-    if (sawCrowded)
-        KaSystem::Warning("more than %u atoms crowd into one %.2f A cell; no bonds perceived among them",
-                          kMaxAtomsPerCell, static_cast<double>(cellSize));
+    if (sawCrowded && warnCrowded) WarnCrowded(list.cellSize);
 
     // A hydrogen keeps only its nearest partner (ties to the lower index).
     constexpr uint32_t kNone = std::numeric_limits<uint32_t>::max();
@@ -252,9 +292,9 @@ uint32_t PerceiveBonds(KaMolBase& mol, const std::vector<uint8_t>& bondsGiven) {
     }
 
     // The cell lists are done with: their memory goes before the bonds are made.
-    std::vector<Point>().swap(points);
-    std::vector<uint64_t>().swap(keys);
-    std::vector<Cell>().swap(cells);
+    std::vector<Point>().swap(list.points);
+    std::vector<uint64_t>().swap(list.keys);
+    std::vector<Cell>().swap(list.cells);
     // Bonds are made in atom order, whatever order the cells gave.
     SortByAtoms(candidates, limit);
     std::vector<std::array<uint32_t, 2>> pairs;
@@ -269,6 +309,28 @@ uint32_t PerceiveBonds(KaMolBase& mol, const std::vector<uint8_t>& bondsGiven) {
     }
     std::vector<Candidate>().swap(candidates);
     return mol.AddBonds(pairs);
+}
+
+}  // namespace
+
+uint32_t PerceiveBonds(KaMolBase& mol, const std::vector<uint8_t>& bondsGiven) {
+    return Perceive(mol, bondsGiven, nullptr, true);
+}
+
+void DeferBondPerception(KaMolBase& mol, std::vector<uint8_t> bondsGiven) {
+    // The crowding warning comes now, as it would from PerceiveBonds; the
+    // alternate locations are kept as they are now.
+    std::vector<char> alternateLocations(mol.IndexLimit(), ' ');
+    {
+        PointSet set = CollectPoints(mol, bondsGiven, nullptr);
+        if (set.points.size() >= 2) {
+            CellList list = ArrangeInCells(set);
+            if (std::any_of(list.cells.begin(), list.cells.end(), Crowded)) WarnCrowded(list.cellSize);
+        }
+        for (const Point& p : set.points) alternateLocations[p.atom] = p.altloc;
+    }
+    mol.DeferBonds([given = std::move(bondsGiven), alternateLocations = std::move(alternateLocations)](
+                       KaMolBase& target) { Perceive(target, given, &alternateLocations, false); });
 }
 
 }  // namespace Kamol

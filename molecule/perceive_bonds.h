@@ -25,6 +25,11 @@ constexpr float kMinBondDistance = 0.4f;
 // Returns the number of bonds added.
 uint32_t PerceiveBonds(KaMolBase& mol, const std::vector<uint8_t>& bondsGiven = {});
 
+// PerceiveBonds made on the molecule's first use of bonds (KaMolBase::DeferBonds),
+// with the inputs it would have now: what the readers do. The warning about
+// crowded cells is given now.
+void DeferBondPerception(KaMolBase& mol, std::vector<uint8_t> bondsGiven);
+
 // Whether a bond joins the two atoms.
 bool AreBonded(const KaAtomBase& a, const KaAtomBase& b);
 

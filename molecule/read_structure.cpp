@@ -293,7 +293,7 @@ void BuildMolecules(gemmi::Structure& st, const StructureRecords& records, const
             bondsGiven.swap(builder.BondsGiven());
         }
         std::vector<gemmi::Chain>().swap(st.models[i].chains);
-        PerceiveBonds(*molecules.back(), bondsGiven);
+        DeferBondPerception(*molecules.back(), std::move(bondsGiven));
         if (scope == ReadScope::First) break;
     }
 }

@@ -42,8 +42,9 @@ void CollectHelicesAndSheets(const gemmi::Structure& st, std::vector<SecondaryRa
 
 // Appends the molecules of the structure's models that hold atoms (with
 // ReadScope::First only the first) to `molecules`. Each model of gemmi's
-// structure is released as soon as it is converted, before its bonds are
-// perceived. Throws FormatError for an atom without usable coordinates.
+// structure is released as it is converted; the bonds the file does not give
+// are perceived on the molecule's first use of bonds (DeferBondPerception).
+// Throws FormatError for an atom without usable coordinates.
 void BuildMolecules(gemmi::Structure& st, const StructureRecords& records, const std::string& fileName,
                     ReadScope scope, MolList& molecules);
 

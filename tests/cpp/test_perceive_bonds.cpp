@@ -1,14 +1,20 @@
 // Distance-based bond perception on hand-built molecules.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <memory>
 #include <random>
+#include <string>
+#include <vector>
 #include <set>
 #include <utility>
 
 #include "molecule/elements.h"
+#include "molecule/io.h"
 #include "molecule/molecule.h"
 #include "molecule/perceive_bonds.h"
 #include "molecule/residue.h"
+#include "reader_test_support.h"
 
 namespace {
 
@@ -97,6 +103,92 @@ TEST(PerceiveBonds, MatchesAnAllPairsSearchOnARandomCloud) {
                 found.emplace(i, bond->GetNeighbour(*mol.GetAtom(i))->GetIndex());
     EXPECT_GT(expected.size(), 500u);
     EXPECT_EQ(found, expected);
+}
+
+// A read molecule perceives its bonds on first use. Whatever the first call
+// is - a change of coordinates, elements, alternate locations, atoms or
+// bonds, or a copy - the bonds afterwards are those of a molecule whose
+// bonds were asked for right after reading and then changed the same way.
+class DeferredPerception : public ::testing::TestWithParam<int> {};
+
+void Change(Kamol::KaMolBase& mol, int kind) {
+    KaAtomBase& first = *mol.GetAtom(0);
+    float far[3] = {500.0f, 500.0f, 500.0f};
+    switch (kind) {
+        case 0: mol.SetCoords(*mol.GetAtom(1), far); break;
+        case 1: {
+            std::vector<float> xyz;
+            for (uint32_t index : mol.Columns().live)
+                for (int k = 0; k < 3; ++k) xyz.push_back(2.0f * mol.CoordTable()[3 * index + k]);
+            mol.SetLiveCoords(xyz);
+            break;
+        }
+        case 2: mol.NewBond(first, *mol.GetAtom(20)); break;
+        case 3: mol.DeleteAtom(*mol.GetAtom(2)); break;
+        case 4: mol.GetAtom(1)->SetAtomicNum(26); break;
+        case 5: {
+            for (uint32_t index : {0u, 1u}) {
+                Kamol::KaResidue r = Kamol::CopyAtomResidue(*mol.GetAtom(index));
+                r.alternateLocation = index ? 'B' : 'A';
+                Kamol::SetAtomResidue(*mol.GetAtom(index), r);
+            }
+            break;
+        }
+        case 6: mol.SetCoords(mol.NewAtom(6), mol.CoordTable().data()); break;
+    }
+}
+
+std::vector<std::vector<uint32_t>> BondLists(const Kamol::KaMolBase& mol) {
+    std::vector<std::vector<uint32_t>> lists;
+    for (uint32_t index = 0; index < mol.IndexLimit(); ++index) {
+        lists.emplace_back();
+        if (const KaAtomBase* atom = mol.GetAtom(index))
+            for (const Kamol::KaBondBase* bond : atom->Bonds()) lists.back().push_back(bond->GetIndex());
+    }
+    return lists;
+}
+
+TEST_P(DeferredPerception, BondsAreThoseOfTheMoleculeAsRead) {
+    const std::string path = std::string(KASELECT_DATA_DIR) + "/pept.pdb";
+    // Version counters move by the change alone: the perceived bonds were there all along.
+    auto versions = [](const Kamol::KaMolBase& mol) { return std::pair(mol.StructureVersion(), mol.CoordsVersion()); };
+    auto eager = Kamol::ReadMolecule(path);
+    ASSERT_GT(eager->NumBonds(), 90u);
+    const auto eagerBefore = versions(*eager);
+    Change(*eager, GetParam());
+    auto deferred = Kamol::ReadMolecule(path);
+    const auto before = versions(*deferred);
+    Change(*deferred, GetParam());
+    EXPECT_EQ(versions(*deferred).first - before.first, versions(*eager).first - eagerBefore.first);
+    EXPECT_EQ(versions(*deferred).second - before.second, versions(*eager).second - eagerBefore.second);
+    std::unique_ptr<Kamol::KaMolBase> copy(Kamol::ReadMolecule(path)->Clone());
+    Change(*copy, GetParam());
+    for (const Kamol::KaMolBase* mol : {static_cast<Kamol::KaMolBase*>(deferred.get()), copy.get()}) {
+        EXPECT_EQ(mol->BondEnds(), eager->BondEnds());
+        EXPECT_EQ(BondLists(*mol), BondLists(*eager));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(FirstCalls, DeferredPerception, ::testing::Range(0, 7));
+
+// The warning about atoms crowding into one cell comes while the file is
+// read, once, as it did when bonds were made on reading.
+TEST(DeferredPerceptionWarning, CrowdedCellsAreReportedOnReading) {
+    std::string text;
+    char line[96];
+    for (int i = 0; i < 600; ++i) {
+        std::snprintf(line, sizeof line, "HETATM%5d  C%-2d LIG X   1       1.000   1.000%8.3f  1.00 20.00           C\n",
+                      i + 1, i % 100, 1.0 + 0.001 * i);
+        text += line;
+    }
+    readers_test::ScratchDir dir;
+    const std::string path = dir.Write("crowded.pdb", text + "END\n");
+    std::unique_ptr<Kamol::KaGraphMol> mol;
+    readers_test::Warnings reading = readers_test::CollectWarnings([&] { mol = Kamol::ReadMolecule(path); });
+    EXPECT_EQ(reading.count, 1u);
+    EXPECT_NE(reading.text.find("more than 512 atoms crowd into one"), std::string::npos) << reading.text;
+    readers_test::Warnings onUse = readers_test::CollectWarnings([&] { EXPECT_EQ(mol->NumBonds(), 0u); });
+    EXPECT_EQ(onUse.count, 0u) << onUse.text;
 }
 
 }  // namespace
