@@ -295,7 +295,7 @@ PyObject* Build(PyObject*, PyObject* args) {
         if (perceive) {
             std::vector<uint8_t> bondsGiven(size_t(rows), 0);
             for (Py_ssize_t k = 0; k < 2 * bonds.count; ++k) bondsGiven[size_t(bonds.ends[k])] = 1;
-            Kamol::PerceiveBonds(*mol, bondsGiven);
+            Kamol::DeferBondPerception(*mol, std::move(bondsGiven));
         }
     });
     if (!ok) return nullptr;
