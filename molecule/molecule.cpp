@@ -152,12 +152,24 @@ KaAtomBase& KaMolBase::NewAtom(uint32_t atomicNum) {
 }
 
 uint32_t KaMolBase::AtomNameId(const std::string& name) {
-    auto it = atomNameIds_.find(name);
-    if (it != atomNameIds_.end()) return it->second;
-    const uint32_t id = static_cast<uint32_t>(atomNames_.size());
-    const std::string& stored = atomNames_.emplace_back(name);
-    atomNameIds_.emplace(stored, id);
-    atomNameColumnIds_.push_back(columns_.atomNames.Id(CText(stored)));
+    uint64_t packed = 0;
+    std::pair<uint64_t, uint32_t>* cached = nullptr;
+    if (name.size() < 8) {
+        packed = uint64_t(name.size()) << 56;
+        for (size_t i = 0; i < name.size(); ++i) packed |= uint64_t(static_cast<unsigned char>(name[i])) << (8 * i);
+        cached = &shortNameIds_[(packed * 0x9e3779b97f4a7c15ULL) >> 58];
+        if (cached->first == packed) return cached->second;
+    }
+    uint32_t id;
+    if (auto it = atomNameIds_.find(name); it != atomNameIds_.end()) {
+        id = it->second;
+    } else {
+        id = static_cast<uint32_t>(atomNames_.size());
+        const std::string& stored = atomNames_.emplace_back(name);
+        atomNameIds_.emplace(stored, id);
+        atomNameColumnIds_.push_back(columns_.atomNames.Id(CText(stored)));
+    }
+    if (cached) *cached = {packed, id};
     return id;
 }
 

@@ -342,6 +342,10 @@ private:
     std::deque<std::string> atomNames_{""};
     std::unordered_map<std::string_view, uint32_t> atomNameIds_{{atomNames_.front(), 0}};
     std::vector<uint32_t> atomNameColumnIds_{0};
+    // Recent short names (up to 7 bytes, packed with their length) and their
+    // ids, by a hash of the packed name: readers repeat a residue's few names.
+    // The zero entry is the empty name, id 0.
+    std::array<std::pair<uint64_t, uint32_t>, 64> shortNameIds_{};
     mutable bool liveStale_ = false;  // `live` is rebuilt after deletions
     std::vector<std::unique_ptr<KaAtomIntColumn>> intColumns_;
     // Residue records written through SetAtomResidue, kept side by side

@@ -189,10 +189,16 @@ struct CellList {
     CellGrid grid;
 };
 
-CellList ArrangeInCells(const PointSet& set) {
-    const float cellSize = 2.0f * set.maxRadius + kBondTolerance;
+float CellSizeOf(const PointSet& set) { return 2.0f * set.maxRadius + kBondTolerance; }
+
+CellGrid GridOf(const PointSet& set) {
+    const float cellSize = CellSizeOf(set);
     float extent = std::max({set.hi[0] - set.lo[0], set.hi[1] - set.lo[1], set.hi[2] - set.lo[2]});
-    CellList list{{}, {}, {}, cellSize, CellGrid(set.lo, cellSize, uint32_t(extent / cellSize) + 1)};
+    return CellGrid(set.lo, cellSize, uint32_t(extent / cellSize) + 1);
+}
+
+CellList ArrangeInCells(const PointSet& set) {
+    CellList list{{}, {}, {}, CellSizeOf(set), GridOf(set)};
     list.points = SortByCell(set.points, list.grid, list.keys);
     for (uint32_t i = 0; i < list.points.size(); ++i) {
         if (list.cells.empty() || list.cells.back().key != list.keys[i]) list.cells.push_back({list.keys[i], i, i});
@@ -202,6 +208,25 @@ CellList ArrangeInCells(const PointSet& set) {
 }
 
 bool Crowded(const Cell& c) { return c.end - c.begin > kMaxAtomsPerCell; }
+
+// Whether a cell holds more than kMaxAtomsPerCell points. Points are first
+// counted by a hash of their cell, where cells that share a count only add
+// up: when no count passes the limit, no cell does, and the cells need not
+// be sorted.
+bool AnyCrowdedCell(const PointSet& set) {
+    if (set.points.size() <= kMaxAtomsPerCell) return false;
+    const CellGrid grid = GridOf(set);
+    std::vector<uint32_t> counts(size_t(1) << 16, 0);
+    bool over = false;
+    for (const Point& p : set.points)
+        if (++counts[(grid.Key(p) * 0x9e3779b97f4a7c15ULL) >> 48] > kMaxAtomsPerCell) {
+            over = true;
+            break;
+        }
+    if (!over) return false;
+    const CellList list = ArrangeInCells(set);
+    return std::any_of(list.cells.begin(), list.cells.end(), Crowded);
+}
 
 void WarnCrowded(float cellSize) {
     KaSystem::Warning("more than %u atoms crowd into one %.2f A cell; no bonds perceived among them",
@@ -323,10 +348,7 @@ void DeferBondPerception(KaMolBase& mol, std::vector<uint8_t> bondsGiven) {
     std::vector<char> alternateLocations(mol.IndexLimit(), ' ');
     {
         PointSet set = CollectPoints(mol, bondsGiven, nullptr);
-        if (set.points.size() >= 2) {
-            CellList list = ArrangeInCells(set);
-            if (std::any_of(list.cells.begin(), list.cells.end(), Crowded)) WarnCrowded(list.cellSize);
-        }
+        if (set.points.size() >= 2 && AnyCrowdedCell(set)) WarnCrowded(CellSizeOf(set));
         for (const Point& p : set.points) alternateLocations[p.atom] = p.altloc;
     }
     mol.DeferBonds([given = std::move(bondsGiven), alternateLocations = std::move(alternateLocations)](
