@@ -23,7 +23,7 @@ PYPI_BUILD := scikit-build-core "swig>=4.4.1,<4.5"
 CPP_BUILD := build/cpp
 ASAN_BUILD := build/asan
 
-.PHONY: install deps venv package test test-cpp test-asan test-python demo bench bench-venv bench-peers bench-batch bench-frames clean mutants stats
+.PHONY: install deps venv package test test-cpp test-asan test-python demo bench bench-venv bench-peers bench-batch bench-frames bench-cli clean mutants stats
 
 install: deps package
 
@@ -79,7 +79,7 @@ bench: install
 	cmake -S . -B build/bench -DKASELECT_BENCH=ON -DCMAKE_BUILD_TYPE=Release >/dev/null
 	cmake --build build/bench -j$(JOBS)
 	@for b in build/bench/bench/bench_*; do [ -x "$$b" ] && { echo "== $$b"; "$$b"; }; done
-	$(MAKE) bench-peers bench-batch bench-frames
+	$(MAKE) bench-peers bench-batch bench-frames bench-cli
 
 # kaselect beside other selection engines, in a venv of its own so that their
 # dependencies stay out of the test venv; BENCH_ARGS=--quick for a short run.
@@ -103,6 +103,11 @@ bench-peers: bench-venv
 # BATCH_ARGS=--quick for a small corpus.
 bench-batch: bench-venv
 	PATH="$(CURDIR)/$(BENCH_VENV)/bin:$$PATH" $(BPY) bench/bench_batch.py $(BATCH_ARGS)
+
+# The command-line tool on about a million atoms (PDB and mmCIF) beside
+# gemmi's own program reading the same files; BENCH_ARGS=--quick for 100 k.
+bench-cli: bench-venv
+	PATH="$(CURDIR)/$(BENCH_VENV)/bin:$$PATH" $(BPY) bench/cli.py $(BENCH_ARGS)
 
 # Selections over trajectory frames beside MDAnalysis and ProDy, bulk
 # coordinates, and conversions from gemmi, MDAnalysis and RDKit.
