@@ -4,6 +4,11 @@
 // molecule's lifetime, deleted ones included: a deleted atom is dropped from
 // iteration and lookup but its object stays valid (IsDeleted() is true), so a
 // stale reference never dangles. Indices are creation order and never reused.
+//
+// A molecule fills some of its state on first use, also through const calls:
+// residue record objects (GetAtomResidue) and the bonds a reader left to
+// perception (DeferBonds). Like evaluation, that makes a molecule serve one
+// thread at a time.
 #pragma once
 
 #include <array>
