@@ -134,7 +134,11 @@ void Change(Kamol::KaMolBase& mol, int kind) {
             }
             break;
         }
-        case 6: mol.SetCoords(mol.NewAtom(6), mol.CoordTable().data()); break;
+        case 6: {
+            const float near[3] = {mol.CoordTable()[0], mol.CoordTable()[1], mol.CoordTable()[2]};
+            mol.SetCoords(mol.NewAtom(6), near);
+            break;
+        }
     }
 }
 
