@@ -22,8 +22,6 @@
 
 namespace kafuzz {
 
-using Reader = Kamol::io_detail::MolList (*)(std::string_view, const std::string&, Kamol::io_detail::ReadScope);
-
 // Selections that touch residue data, classes, grouping and distances.
 inline const char* const kProbeSelections[] = {
     "byres (ligand around 4.5) or (water and chain A)",
@@ -49,7 +47,9 @@ inline void UseMolecule(Kamol::KaGraphMol& mol, const std::string& fileName) {
     }
 }
 
-inline int RunReader(Reader reader, const char* fileName, const uint8_t* data, size_t size) {
+// `reader` takes the text as a string (PDB, mmCIF) or a view of it (MDL, MOL2).
+template <class Reader>
+int RunReader(Reader reader, const char* fileName, const uint8_t* data, size_t size) {
     QuietWarnings();
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     const std::string name = fileName;

@@ -347,7 +347,7 @@ KaBondBase* KaMolBase::NewBond(KaAtomBase& a, KaAtomBase& b, uint32_t order) {
     return &bond;
 }
 
-uint32_t KaMolBase::AddBonds(std::span<const std::array<uint32_t, 2>> pairs) {
+uint32_t KaMolBase::AddBonds(const std::vector<std::array<uint32_t, 2>>& pairs) {
     CompleteBonds();
     auto usable = [&](const std::array<uint32_t, 2>& p) {
         return p[0] != p[1] && p[0] < atomTable_.size() && p[1] < atomTable_.size() && atomTable_[p[0]] &&
@@ -427,13 +427,13 @@ bool KaMolBase::SetCoords(const KaAtomBase& atom, const float xyz[3]) {
     return true;
 }
 
-bool KaMolBase::SetLiveCoords(std::span<const float> xyz) {
+bool KaMolBase::SetLiveCoords(const float* xyz, size_t count) {
     CompleteBonds();
-    if (xyz.size() != size_t(numLive_) * 3) return false;
+    if (count != size_t(numLive_) * 3) return false;
     if (numLive_ == atomTable_.size()) {
-        std::copy(xyz.begin(), xyz.end(), coords_.begin());
+        std::copy(xyz, xyz + count, coords_.begin());
     } else {
-        const float* from = xyz.data();
+        const float* from = xyz;
         for (uint32_t index : Columns().live) {
             std::copy(from, from + 3, coords_.begin() + size_t(index) * 3);
             from += 3;

@@ -16,7 +16,6 @@
 #include <deque>
 #include <functional>
 #include <memory>
-#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -214,7 +213,7 @@ public:
     // pairs' order as NewBond makes them, with room made for all at once;
     // pairs naming a deleted atom, or one atom twice, are passed over.
     // Returns the number of bonds made.
-    uint32_t AddBonds(std::span<const std::array<uint32_t, 2>> pairs);
+    uint32_t AddBonds(const std::vector<std::array<uint32_t, 2>>& pairs);
     // Removes a live atom of this molecule with its bonds; false otherwise.
     bool DeleteAtom(KaAtomBase& atom);
 
@@ -256,9 +255,10 @@ public:
     bool GetCoords(const KaAtomBase& atom, float xyz[3]) const;
     bool SetCoords(const KaAtomBase& atom, const float xyz[3]);
     // Coordinates of every live atom at once: x, y, z per atom in storage
-    // order (3 * NumAtoms() values). Another count changes nothing and gives
-    // false. Raises the coordinates version once and nothing else.
-    bool SetLiveCoords(std::span<const float> xyz);
+    // order (`count` = 3 * NumAtoms() values). Another count changes nothing
+    // and gives false. Raises the coordinates version once and nothing else.
+    bool SetLiveCoords(const float* xyz, size_t count);
+    bool SetLiveCoords(const std::vector<float>& xyz) { return SetLiveCoords(xyz.data(), xyz.size()); }
     // x, y, z per index; deleted atoms keep their last coordinates.
     const std::vector<float>& CoordTable() const { return coords_; }
 

@@ -104,7 +104,7 @@ PyObject* SetCoords(PyObject*, PyObject* args) {
         return nullptr;
     if (!isDouble) {
         // The contents of bytes objects are aligned for any scalar type.
-        mol->SetLiveCoords({reinterpret_cast<const float*>(data), count});
+        mol->SetLiveCoords(reinterpret_cast<const float*>(data), count);
         Py_RETURN_NONE;
     }
     std::vector<float> values(count);
