@@ -134,7 +134,6 @@ bool AreBonded(const KaAtomBase& a, const KaAtomBase& b) {
 namespace {
 
 // The atoms taking part, with what the pair search needs of each.
-// `alternateLocations` (by index), when given, replaces the atoms' records.
 struct PointSet {
     std::vector<Point> points;
     std::vector<uint8_t> hadBonds;  // by index: the atom had a bond before perception
@@ -145,6 +144,7 @@ struct PointSet {
     float maxRadius = 0.0f;
 };
 
+// `alternateLocations` (by index), when given, stands for the atoms' records.
 PointSet CollectPoints(const KaMolBase& mol, const std::vector<uint8_t>& bondsGiven,
                        const std::vector<char>* alternateLocations) {
     const std::vector<float>& coords = mol.CoordTable();
@@ -262,7 +262,6 @@ uint32_t Perceive(KaMolBase& mol, const std::vector<uint8_t>& bondsGiven,
         anyHydrogen |= hydrogen;
         candidates.push_back({std::min(a.atom, b.atom), std::max(a.atom, b.atom), d2, hydrogen});
     };
-    auto crowded = Crowded;
     auto pairCells = [&](const Cell& c, const Cell& d) {
         for (uint32_t i = c.begin; i < c.end; ++i)
             for (uint32_t j = d.begin; j < d.end; ++j) consider(points[i], points[j]);
@@ -279,20 +278,20 @@ uint32_t Perceive(KaMolBase& mol, const std::vector<uint8_t>& bondsGiven,
     bool sawCrowded = false;
     for (size_t ci = 0; ci < cells.size(); ++ci) {
         const Cell& cell = cells[ci];
-        if (crowded(cell)) {
+        if (Crowded(cell)) {
             sawCrowded = true;
             continue;
         }
         for (uint32_t i = cell.begin; i < cell.end; ++i)
             for (uint32_t j = i + 1; j < cell.end; ++j) consider(points[i], points[j]);
-        if (ci + 1 < cells.size() && cells[ci + 1].key == cell.key + 1 && !crowded(cells[ci + 1]))
+        if (ci + 1 < cells.size() && cells[ci + 1].key == cell.key + 1 && !Crowded(cells[ci + 1]))
             pairCells(cell, cells[ci + 1]);
         for (int c = 0; c < 4; ++c) {
             const uint64_t first = cell.key + columnOffset[c], last = first + 2;
             size_t& k = cursor[c];
             while (k < cells.size() && cells[k].key < first) ++k;
             for (size_t m = k; m < cells.size() && cells[m].key <= last; ++m)
-                if (!crowded(cells[m])) pairCells(cell, cells[m]);
+                if (!Crowded(cells[m])) pairCells(cell, cells[m]);
         }
     }
     if (sawCrowded && warnCrowded) WarnCrowded(list.cellSize);
