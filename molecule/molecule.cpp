@@ -316,8 +316,8 @@ bool KaMolBase::StoreAtomResidue(KaAtomBase& atom, const KaResidue& record) {
     uint32_t& slot = residueSlots_[atom.index_];
     if ((slot == kNoRecord || IsCompact(atom.index_)) && !atom.deleted_ && FitsColumn(record.residueName) &&
         FitsColumn(record.chainId)) {
-        SharedResidueFields shared{record.modelNumber, record.reserved0, record.reserved1, record.reserved2};
-        if (residueShared_.empty() || !(residueShared_.back() == shared)) residueShared_.push_back(std::move(shared));
+        if (residueShared_.empty() || !residueShared_.back().Holds(record))
+            residueShared_.push_back({record.modelNumber, record.reserved0, record.reserved1, record.reserved2});
         slot = kCompactRecord | uint32_t(residueShared_.size() - 1);
         StoreResidue(atom.index_, record);
         NoteStructureChange();

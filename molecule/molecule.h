@@ -368,7 +368,10 @@ private:
         int32_t modelNumber;
         int32_t reserved0;
         std::string reserved1, reserved2;
-        bool operator==(const SharedResidueFields&) const = default;
+        bool Holds(const KaResidue& r) const {
+            return modelNumber == r.modelNumber && reserved0 == r.reserved0 && reserved1 == r.reserved1 &&
+                   reserved2 == r.reserved2;
+        }
     };
     std::vector<SharedResidueFields> residueShared_;
     mutable KaResidueStore residueStore_;
