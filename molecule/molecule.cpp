@@ -119,33 +119,8 @@ void KaMolBase::Reserve(uint32_t atomCount) {
 
 KaAtomBase& KaMolBase::NewAtom(uint32_t atomicNum) {
     CompleteBonds();
-    uint32_t index = static_cast<uint32_t>(atomTable_.size());
-    KaAtomBase& atom = atomStore_.emplace_back(*this, index, atomicNum);
-    atomTable_.push_back(&atom);
-    coords_.insert(coords_.end(), {0.0f, 0.0f, 0.0f});
-    residueSlots_.push_back(kNoRecord);
-    KaAtomColumns& c = columns_;
-    if (!liveStale_) c.live.push_back(index);
-    c.atoms.push_back(&atom);
-    c.atomicNums.push_back(atomicNum);
-    c.nameIds.push_back(0);
-    const KaResidue& defaults = DefaultResidue();
-    c.residueNameIds.push_back(0);
-    c.chainIdIds.push_back(0);
-    c.residueNumbers.push_back(defaults.residueNumber);
-    c.serialNumbers.push_back(defaults.serialNumber);
-    c.fragmentNumbers.push_back(defaults.fragmentNumber);
-    c.secondaryStructures.push_back(defaults.secondaryStructure);
-    c.bFactors.push_back(defaults.bFactor);
-    c.occupancies.push_back(defaults.occupancy);
-    c.alternateLocations.push_back(defaults.alternateLocation);
-    c.insertCodes.push_back(defaults.insertCode);
-    c.hetAtoms.push_back(defaults.hetAtom);
-    for (auto& column : intColumns_) {
-        column->values.push_back(0);
-        column->present.push_back(0);
-    }
-    ++numLive_;
+    const float origin[3] = {0.0f, 0.0f, 0.0f};
+    KaAtomBase& atom = PushAtom(atomicNum, origin, kNoRecord, 0, DefaultResidue());
     ++structureVersion_;
     ++coordsVersion_;
     return atom;
@@ -203,6 +178,39 @@ void KaMolBase::StoreResidue(uint32_t index, const KaResidue& record) {
     c.alternateLocations[index] = record.alternateLocation;
     c.insertCodes[index] = record.insertCode;
     c.hetAtoms[index] = record.hetAtom;
+}
+
+KaAtomBase& KaMolBase::PushAtom(uint32_t atomicNum, const float xyz[3], uint32_t residueSlot, uint32_t nameColumnId,
+                                const KaResidue& record) {
+    const uint32_t index = static_cast<uint32_t>(atomTable_.size());
+    KaAtomBase& atom = atomStore_.emplace_back(*this, index, atomicNum);
+    atomTable_.push_back(&atom);
+    coords_.insert(coords_.end(), {xyz[0], xyz[1], xyz[2]});
+    residueSlots_.push_back(residueSlot);
+    KaAtomColumns& c = columns_;
+    if (!liveStale_) c.live.push_back(index);
+    c.atoms.push_back(&atom);
+    c.atomicNums.push_back(atomicNum);
+    c.nameIds.push_back(nameColumnId);
+    const uint32_t residueNameId = TextId(c.residueNames, c.residueNameIds, index, CText(record.residueName));
+    const uint32_t chainIdId = TextId(c.chainIds, c.chainIdIds, index, CText(record.chainId));
+    c.residueNameIds.push_back(residueNameId);
+    c.chainIdIds.push_back(chainIdId);
+    c.residueNumbers.push_back(record.residueNumber);
+    c.serialNumbers.push_back(record.serialNumber);
+    c.fragmentNumbers.push_back(record.fragmentNumber);
+    c.secondaryStructures.push_back(record.secondaryStructure);
+    c.bFactors.push_back(record.bFactor);
+    c.occupancies.push_back(record.occupancy);
+    c.alternateLocations.push_back(record.alternateLocation);
+    c.insertCodes.push_back(record.insertCode);
+    c.hetAtoms.push_back(record.hetAtom);
+    for (auto& column : intColumns_) {
+        column->values.push_back(0);
+        column->present.push_back(0);
+    }
+    ++numLive_;
+    return atom;
 }
 
 void KaMolBase::AtomDataChanged() {
@@ -331,6 +339,27 @@ bool KaMolBase::StoreAtomResidue(KaAtomBase& atom, const KaResidue& record) {
     }
     atom.DataChanged(ResidueTag);
     return true;
+}
+
+KaAtomBase& KaMolBase::AppendAtom(uint32_t atomicNum, const std::string& name, const float xyz[3],
+                                  const KaResidue& record) {
+    if (!FitsColumn(record.residueName) || !FitsColumn(record.chainId)) {
+        KaAtomBase& atom = NewAtom(atomicNum);
+        atom.SetName(name);
+        SetCoords(atom, xyz);
+        StoreAtomResidue(atom, record);
+        return atom;
+    }
+    CompleteBonds();
+    if (residueShared_.empty() || !residueShared_.back().Holds(record))
+        residueShared_.push_back({record.modelNumber, record.reserved0, record.reserved1, record.reserved2});
+    const uint32_t nameId = AtomNameId(name);
+    KaAtomBase& atom = PushAtom(atomicNum, xyz, kCompactRecord | uint32_t(residueShared_.size() - 1),
+                                atomNameColumnIds_[nameId], record);
+    atom.nameId_ = nameId;
+    structureVersion_ += 3;  // as NewAtom, SetName and SetAtomResidue would
+    coordsVersion_ += 2;     // as NewAtom and SetCoords would
+    return atom;
 }
 
 KaBondBase* KaMolBase::NewBond(KaAtomBase& a, KaAtomBase& b, uint32_t order) {

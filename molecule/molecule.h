@@ -206,6 +206,10 @@ public:
     // Makes room for `atomCount` atoms in all, so that adding them moves no table.
     void Reserve(uint32_t atomCount);
     KaAtomBase& NewAtom(uint32_t atomicNum);
+    // A new atom with its name, coordinates and residue record: what NewAtom,
+    // SetName, SetCoords and SetAtomResidue do one after another, with each
+    // column written once. For readers.
+    KaAtomBase& AppendAtom(uint32_t atomicNum, const std::string& name, const float xyz[3], const KaResidue& record);
     // Null when either atom is not a live atom of this molecule, or when
     // both are the same atom.
     KaBondBase* NewBond(KaAtomBase& a, KaAtomBase& b, uint32_t order = 1);
@@ -321,6 +325,9 @@ private:
     void AtomNameChanged(const KaAtomBase& atom);
     void AtomResidueChanged(const KaAtomBase& atom);
     void StoreResidue(uint32_t index, const KaResidue& record);
+    // Adds an atom at the end of every table, its columns holding `record`'s fields.
+    KaAtomBase& PushAtom(uint32_t atomicNum, const float xyz[3], uint32_t residueSlot, uint32_t nameColumnId,
+                         const KaResidue& record);
     void AtomDataChanged();
     KaSystem::KaDataSlot FindAtomItem(uint32_t index, KaSystem::KaTag tag) const;
     bool HasAtomItem(uint32_t index, KaSystem::KaTag tag) const;

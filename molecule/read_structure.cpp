@@ -149,15 +149,12 @@ private:
                     ThrowFormatError(fileName_, "atom " + std::to_string(atom.serial) + " (" + atom.name + " of " +
                                                     res.name + " " + std::to_string(record.residueNumber) +
                                                     ", chain '" + flat.chain->name + "') has no usable coordinates");
-                KaAtomBase& added = mol_->NewAtom(static_cast<uint32_t>(atom.element.atomic_number()));
-                added.SetName(atom.name);
                 const float xyz[3] = {static_cast<float>(p.x), static_cast<float>(p.y), static_cast<float>(p.z)};
-                mol_->SetCoords(added, xyz);
                 record.serialNumber = atom.serial;
                 record.occupancy = atom.occ;
                 record.bFactor = atom.b_iso;
                 record.alternateLocation = BlankIfUnset(atom.altloc);
-                SetAtomResidue(added, record);
+                mol_->AppendAtom(static_cast<uint32_t>(atom.element.atomic_number()), atom.name, xyz, record);
             }
             std::vector<gemmi::Atom>().swap(res.atoms);
             flat.residue = nullptr;
