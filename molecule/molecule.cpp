@@ -91,10 +91,9 @@ void KaMolBase::RunPendingBonds() const {
     auto make = std::move(pendingBonds_);
     pendingBonds_ = nullptr;
     auto& self = const_cast<KaMolBase&>(*this);  // molecules are never made const
-    const uint64_t structureVersion = structureVersion_, coordsVersion = coordsVersion_;
+    const uint64_t structureVersion = structureVersion_;  // making bonds raises only this one
     make(self);
     self.structureVersion_ = structureVersion;
-    self.coordsVersion_ = coordsVersion;
 }
 
 void KaMolBase::Reserve(uint32_t atomCount) {
@@ -318,15 +317,19 @@ namespace {
 bool FitsColumn(const std::string& text) { return text.find('\0') == std::string::npos; }
 }  // namespace
 
+uint32_t KaMolBase::CompactSlotFor(const KaResidue& record) {
+    if (residueShared_.empty() || !residueShared_.back().Holds(record))
+        residueShared_.push_back({record.modelNumber, record.reserved0, record.reserved1, record.reserved2});
+    return kCompactRecord | uint32_t(residueShared_.size() - 1);
+}
+
 bool KaMolBase::StoreAtomResidue(KaAtomBase& atom, const KaResidue& record) {
     if (atom.HasOwnData(ResidueTag) || !ResidueInColumns(atom.index_))
         return atom.SetData<KaResidue>(ResidueTag, record);
     uint32_t& slot = residueSlots_[atom.index_];
     if ((slot == kNoRecord || IsCompact(atom.index_)) && !atom.deleted_ && FitsColumn(record.residueName) &&
         FitsColumn(record.chainId)) {
-        if (residueShared_.empty() || !residueShared_.back().Holds(record))
-            residueShared_.push_back({record.modelNumber, record.reserved0, record.reserved1, record.reserved2});
-        slot = kCompactRecord | uint32_t(residueShared_.size() - 1);
+        slot = CompactSlotFor(record);
         StoreResidue(atom.index_, record);
         NoteStructureChange();
         return true;
@@ -351,11 +354,8 @@ KaAtomBase& KaMolBase::AppendAtom(uint32_t atomicNum, const std::string& name, c
         return atom;
     }
     CompleteBonds();
-    if (residueShared_.empty() || !residueShared_.back().Holds(record))
-        residueShared_.push_back({record.modelNumber, record.reserved0, record.reserved1, record.reserved2});
     const uint32_t nameId = AtomNameId(name);
-    KaAtomBase& atom = PushAtom(atomicNum, xyz, kCompactRecord | uint32_t(residueShared_.size() - 1),
-                                atomNameColumnIds_[nameId], record);
+    KaAtomBase& atom = PushAtom(atomicNum, xyz, CompactSlotFor(record), atomNameColumnIds_[nameId], record);
     atom.nameId_ = nameId;
     structureVersion_ += 3;  // as NewAtom, SetName and SetAtomResidue would
     coordsVersion_ += 2;     // as NewAtom and SetCoords would

@@ -333,6 +333,9 @@ private:
     bool HasAtomItem(uint32_t index, KaSystem::KaTag tag) const;
     bool RemoveAtomItem(uint32_t index, KaSystem::KaTag tag);
     bool IsCompact(uint32_t index) const;
+    // The slot of a compact record: its shared fields are those of the last
+    // entry of residueShared_, added when they differ.
+    uint32_t CompactSlotFor(const KaResidue& record);
     // Builds the compact record of the atom in the store and points its slot there.
     void BuildCompactRecord(uint32_t index) const;
 
