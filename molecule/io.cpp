@@ -22,8 +22,11 @@ void ThrowFormatError(const std::string& fileName, const std::string& what) {
 }
 
 void RequireText(std::string_view text, const std::string& fileName) {
-    if (text.find('\0') != std::string_view::npos)
-        ThrowFormatError(fileName, "contains NUL bytes; this is not a text file");
+    if (text.find('\0') != std::string_view::npos) ThrowNotText(fileName);
+}
+
+void ThrowNotText(const std::string& fileName) {
+    ThrowFormatError(fileName, "contains NUL bytes; this is not a text file");
 }
 
 void RecordFaults::Report(size_t record, const RecordFault& fault) {
@@ -56,69 +59,87 @@ bool IsGzipName(const std::string& path) {
     return path.size() >= 3 && strcasecmp(path.c_str() + path.size() - 3, ".gz") == 0;
 }
 
-// Reads everything from a descriptor, straight into the text; false with
-// errno set on failure. `expected` sizes the text up front.
-bool ReadAllFrom(int fd, size_t expected, std::string& text) {
+// A file's text, decompressed when the file starts like gzip data (whatever
+// its name says; several gzip members are read one after another).
+class FileTextSource : public io_detail::TextSource {
+public:
+    explicit FileTextSource(const std::string& path) : path_(path) {
+        fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd_ < 0) throw FileError(path + ": " + std::strerror(errno));
+        struct stat info;
+        int statError = ::fstat(fd_, &info) != 0 ? errno : S_ISDIR(info.st_mode) ? EISDIR : 0;
+        if (statError) {
+            ::close(fd_);
+            throw FileError(path + ": " + std::strerror(statError));
+        }
+        unsigned char magic[2] = {0, 0};
+        if (::pread(fd_, magic, 2, 0) == 2 && magic[0] == 0x1f && magic[1] == 0x8b) {
+            gz_ = gzdopen(fd_, "rb");
+            if (!gz_) {
+                ::close(fd_);
+                throw FileError(path + ": cannot open for reading");
+            }
+            gzbuffer(gz_, 256 * 1024);
+        } else if (S_ISREG(info.st_mode)) {
+            sizeHint_ = static_cast<size_t>(info.st_size);
+        }
+    }
+    FileTextSource(const FileTextSource&) = delete;
+    FileTextSource& operator=(const FileTextSource&) = delete;
+    ~FileTextSource() override {
+        if (gz_) gzclose(gz_);
+        else ::close(fd_);
+    }
+
+    size_t Read(char* buffer, size_t size) override { return gz_ ? ReadGzip(buffer, size) : ReadPlain(buffer, size); }
+    size_t SizeHint() const override { return sizeHint_; }
+
+private:
+    size_t ReadPlain(char* buffer, size_t size) {
+        size_t used = 0;
+        while (used < size) {
+            ssize_t got = ::read(fd_, buffer + used, size - used);
+            if (got < 0 && errno == EINTR) continue;
+            if (got < 0) throw FileError(path_ + ": " + std::strerror(errno));
+            if (got == 0) break;
+            used += static_cast<size_t>(got);
+        }
+        return used;
+    }
+
+    size_t ReadGzip(char* buffer, size_t size) {
+        size_t used = 0;
+        while (used < size) {
+            const unsigned part = static_cast<unsigned>(std::min(size - used, kGzipChunk));
+            const int got = gzread(gz_, buffer + used, part);
+            used += static_cast<size_t>(std::max(got, 0));
+            if (got == static_cast<int>(part)) continue;
+            // The end of the data, a damaged stream or one cut short.
+            int code = Z_OK;
+            std::string message = gzerror(gz_, &code);
+            if (code == Z_ERRNO) throw FileError(path_ + ": " + std::strerror(errno));
+            if (code != Z_OK) throw FormatError(path_ + ": damaged gzip data (" + message + ")");
+            break;
+        }
+        return used;
+    }
+
+    std::string path_;
+    int fd_ = -1;
+    gzFile gz_ = nullptr;
+    size_t sizeHint_ = 0;
+};
+
+std::string ReadAllText(io_detail::TextSource& source) {
+    std::string text(std::max<size_t>(source.SizeHint() + 1, 1 << 16), '\0');
     size_t used = 0;
-    text.resize(std::max<size_t>(expected, 1 << 16));
     for (;;) {
         if (used == text.size()) text.resize(text.size() * 2);
-        ssize_t got = ::read(fd, text.data() + used, text.size() - used);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) return false;
+        const size_t got = source.Read(text.data() + used, text.size() - used);
         if (got == 0) break;
-        used += static_cast<size_t>(got);
+        used += got;
     }
     text.resize(used);
-    return true;
-}
-
-// Decompresses gzip data (several members allowed) from a descriptor, which
-// it closes.
-std::string Gunzip(int fd, const std::string& path) {
-    gzFile in = gzdopen(fd, "rb");
-    if (!in) {
-        ::close(fd);
-        throw FileError(path + ": cannot open for reading");
-    }
-    gzbuffer(in, 256 * 1024);
-    std::string text;
-    for (;;) {
-        size_t old = text.size();
-        text.resize(old + kGzipChunk);
-        int got = gzread(in, text.data() + old, static_cast<unsigned>(kGzipChunk));
-        text.resize(old + static_cast<size_t>(std::max(got, 0)));
-        if (got < static_cast<int>(kGzipChunk)) break;
-    }
-    // A damaged stream, or one cut short, is reported here.
-    int code = Z_OK;
-    std::string message = gzerror(in, &code);
-    int savedErrno = errno;
-    gzclose(in);
-    if (code == Z_ERRNO) throw FileError(path + ": " + std::strerror(savedErrno));
-    if (code != Z_OK) throw FormatError(path + ": damaged gzip data (" + message + ")");
-    return text;
-}
-
-// The whole file, decompressed when it starts like gzip data (whatever its
-// name says).
-std::string ReadFileText(const std::string& path) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) throw FileError(path + ": " + std::strerror(errno));
-    struct stat info;
-    int statError = ::fstat(fd, &info) != 0 ? errno : S_ISDIR(info.st_mode) ? EISDIR : 0;
-    if (statError) {
-        ::close(fd);
-        throw FileError(path + ": " + std::strerror(statError));
-    }
-    unsigned char magic[2] = {0, 0};
-    bool gzip = ::pread(fd, magic, 2, 0) == 2 && magic[0] == 0x1f && magic[1] == 0x8b;
-    if (gzip) return Gunzip(fd, path);
-    std::string text;
-    bool read = ReadAllFrom(fd, S_ISREG(info.st_mode) ? static_cast<size_t>(info.st_size) + 1 : 0, text);
-    int error = errno;
-    ::close(fd);
-    if (!read) throw FileError(path + ": " + std::strerror(error));
     return text;
 }
 
@@ -138,12 +159,17 @@ uint32_t ResolveFormat(const std::string& path, int fmt) {
 
 MolList ReadAll(const std::string& path, int fmt, ReadScope scope) {
     CheckFormatCode(path, fmt);
-    // A file that cannot be read is reported as such whatever its name says.
-    std::string text = ReadFileText(path);
-    uint32_t code = ResolveFormat(path, fmt);
+    FileTextSource source(path);
     MolList molecules;
+    if ((fmt != 0 ? uint32_t(fmt) : FormatFromPath(path)) == FORMAT_PDB) {
+        molecules = io_detail::ReadPdbSource(source, path, scope);
+        if (molecules.empty()) throw FormatError(path + ": no molecule in the file");
+        return molecules;
+    }
+    // A file that cannot be read is reported as such whatever its name says.
+    std::string text = ReadAllText(source);
+    uint32_t code = ResolveFormat(path, fmt);
     switch (code) {
-        case FORMAT_PDB: molecules = io_detail::ReadPdbText(std::move(text), path, scope); break;
         case FORMAT_CIF:
         case FORMAT_MMCIF: molecules = io_detail::ReadMmcifText(std::move(text), path, scope); break;
         case FORMAT_MDL_MOL:

@@ -17,7 +17,23 @@ using MolList = std::vector<std::unique_ptr<KaGraphMol>>;
 // Whether a reader stops after the first model or record.
 enum class ReadScope { First, All };
 
-// The PDB and mmCIF readers take the text over and release it once parsed.
+// Text read piece by piece, so that a reader need not hold a file whole.
+class TextSource {
+public:
+    virtual ~TextSource() = default;
+    // Fills up to `size` bytes of `buffer` with the next text and returns how
+    // many; 0 at the end. Throws FileError, or FormatError for damaged
+    // compressed data, when the rest cannot be read.
+    virtual size_t Read(char* buffer, size_t size) = 0;
+    // The text's expected size in bytes, 0 when unknown.
+    virtual size_t SizeHint() const { return 0; }
+};
+
+// PDB read from a source line by line: the text is never held whole. Faults
+// come in the order of reading the whole text first: a file that cannot be
+// read, then NUL bytes, then faults in the records.
+MolList ReadPdbSource(TextSource& source, const std::string& fileName, ReadScope scope);
+// The mmCIF reader takes the text over and releases it once parsed.
 MolList ReadPdbText(std::string text, const std::string& fileName, ReadScope scope);
 MolList ReadMmcifText(std::string text, const std::string& fileName, ReadScope scope);
 MolList ReadMdlText(std::string_view text, const std::string& fileName, ReadScope scope);
@@ -33,6 +49,7 @@ std::string FormatMmcifText(const KaMolBase& mol, const std::string& fileName);
 // Text readers refuse binary content up front: a NUL byte means the file is
 // not text of any format read here.
 void RequireText(std::string_view text, const std::string& fileName);
+[[noreturn]] void ThrowNotText(const std::string& fileName);
 
 // A fault inside one record of a multi-record file, before it is known
 // whether the record is skipped or the read fails.

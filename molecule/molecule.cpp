@@ -362,6 +362,16 @@ KaAtomBase& KaMolBase::AppendAtom(uint32_t atomicNum, const std::string& name, c
     return atom;
 }
 
+void KaMolBase::AddSecondaryStructure(uint32_t first, uint32_t count, uint32_t flags) {
+    const uint32_t end = std::min<uint32_t>(first + count, static_cast<uint32_t>(residueSlots_.size()));
+    for (uint32_t index = first; index < end; ++index) {
+        const uint32_t slot = residueSlots_[index];
+        if (slot >= kRemovedRecord) continue;  // no record, or a removed one
+        if (!IsCompact(index)) residueStore_[slot].secondaryStructure |= flags;
+        columns_.secondaryStructures[index] |= flags;
+    }
+}
+
 KaBondBase* KaMolBase::NewBond(KaAtomBase& a, KaAtomBase& b, uint32_t order) {
     CompleteBonds();
     if (!Owns(a) || !Owns(b) || &a == &b) return nullptr;

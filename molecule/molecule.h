@@ -210,6 +210,11 @@ public:
     // SetName, SetCoords and SetAtomResidue do one after another, with each
     // column written once. For readers.
     KaAtomBase& AppendAtom(uint32_t atomicNum, const std::string& name, const float xyz[3], const KaResidue& record);
+    // Adds `flags` to the secondary-structure field of the residue records of
+    // atoms [first, first + count), as part of building the molecule: readers
+    // flag a residue once the whole model is known. Atoms without a record
+    // are left alone; no version changes.
+    void AddSecondaryStructure(uint32_t first, uint32_t count, uint32_t flags);
     // Null when either atom is not a live atom of this molecule, or when
     // both are the same atom.
     KaBondBase* NewBond(KaAtomBase& a, KaAtomBase& b, uint32_t order = 1);

@@ -145,6 +145,7 @@ MolList ReadMmcifText(std::string text, const std::string& fileName, ReadScope s
             StructureRecords records;
             CollectHelicesAndSheets(st, records.ranges);
             CollectTurns(block, records.ranges);
+            CollectLinks(st, records.links);
             std::vector<gemmi::cif::Item>().swap(block.items);  // the structure holds what is used
             BuildMolecules(st, records, fileName, scope, molecules);
             if (scope == ReadScope::First && !molecules.empty()) return molecules;

@@ -1,31 +1,98 @@
-// PDB reader: gemmi parses the records it knows; a line filter in front of it
-// checks atom records, repairs the old line-numbered layout, and keeps the
-// CONECT and TURN records that gemmi does not store.
+// PDB reader: one pass over the lines puts each atom record straight into
+// its model's molecule; helices, sheets, turns, links and CONECT records are
+// gathered on the way and applied once the models are complete. Records are
+// read as gemmi's PDB parser reads them (its field functions are used
+// directly), so that atoms, residues and their order are the same: atoms of
+// a residue that reappears later in its chain join it, and each chain
+// segment between chain changes stays a part of its own.
+#include <gemmi/atof.hpp>
+#include <gemmi/elem.hpp>
+#include <gemmi/fileutil.hpp>
 #include <gemmi/pdb.hpp>
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
-#include <new>
+#include <exception>
+#include <unordered_map>
 
-#include "molecule/read_structure.h"
+#include "molecule/io_formats.h"
 #include "molecule/residue.h"
+#include "molecule/structure_records.h"
 #include "system/message.h"
 
 namespace Kamol::io_detail {
 
 namespace {
 
-// Record name test on the first four characters, case-insensitive, with
-// columns past the end of the line read as blanks.
-bool IsRecord(const char* line, size_t len, const char (&name)[5]) {
-    for (size_t i = 0; i < 4; ++i) {
-        char c = i < len ? static_cast<char>(std::toupper(static_cast<unsigned char>(line[i]))) : ' ';
-        if (c != name[i]) return false;
+// Lines are cut after this many characters; the rest is not read.
+constexpr size_t kMaxLineLength = 119;
+
+// Record names compared on their first four characters, case-insensitive;
+// a blank and the end of the line are the same.
+constexpr int kAtom = gemmi::ialpha4_id("ATOM");
+constexpr int kHetatm = gemmi::ialpha4_id("HETA");
+constexpr int kAnisou = gemmi::ialpha4_id("ANIS");
+constexpr int kConect = gemmi::ialpha4_id("CONE");
+constexpr int kTurn = gemmi::ialpha4_id("TURN");
+constexpr int kHelix = gemmi::ialpha4_id("HELI");
+constexpr int kSheet = gemmi::ialpha4_id("SHEE");
+constexpr int kLink = gemmi::ialpha4_id("LINK");
+constexpr int kSsbond = gemmi::ialpha4_id("SSBO");
+constexpr int kDbref = gemmi::ialpha4_id("DBRE");
+constexpr int kHeader = gemmi::ialpha4_id("HEAD");
+constexpr int kCryst1 = gemmi::ialpha4_id("CRYS");
+constexpr int kModel = gemmi::ialpha4_id("MODE");
+constexpr int kEndmdl = gemmi::ialpha4_id("ENDM");
+constexpr int kData = gemmi::ialpha4_id("data");
+constexpr int kJson = gemmi::ialpha4_id("{\"da");
+// "END" and "TER" followed by a blank, a control character or the line's end.
+constexpr int kEnd = gemmi::ialpha4_id("END\0");
+constexpr int kTer = gemmi::ialpha4_id("TER\0");
+
+// A line of at most kMaxLineLength characters, then a line feed and NULs:
+// fields of the rarer records are read from such a copy, so that columns past
+// the end read as the end of the line.
+struct PaddedLine {
+    // `padTo` fills the line with blanks up to that many columns.
+    PaddedLine(const char* line, size_t len, size_t padTo = 0) {
+        std::memcpy(text, line, len);
+        if (padTo > len) {
+            std::memset(text + len, ' ', padTo - len);
+            len = padTo;
+        }
+        text[len] = '\n';
+        std::memset(text + len + 1, 0, sizeof text - len - 1);
+        length = len + 1;  // with the line feed
     }
-    return true;
+    char text[kMaxLineLength + 8];
+    size_t length;
+};
+
+int RecordId(const char* line, size_t len) {
+    if (len >= 4) return gemmi::ialpha4_id(line);
+    char start[4] = {0, 0, 0, 0};
+    std::memcpy(start, line, len);
+    start[len] = '\n';
+    return gemmi::ialpha4_id(start);
 }
 
-// The part of a fixed-width field that lies inside the line, trimmed.
+bool IsRecord(int id, int name) { return id == name; }
+bool IsShortRecord(int id, int name) { return (id & ~0xf) == name; }
+
+// A fixed-width text field as gemmi reads it: leading white space skipped,
+// cut at a line break, trailing white space dropped. `avail` characters of
+// the field lie inside the line.
+std::string_view TextField(const char* field, size_t width, size_t avail) {
+    size_t n = std::min(width, avail), start = 0;
+    while (start < n && gemmi::is_space(field[start])) ++start;
+    size_t end = start;
+    while (end < n && field[end] != '\n' && field[end] != '\r') ++end;
+    while (end > start && gemmi::is_space(field[end - 1])) --end;
+    return {field + start, end - start};
+}
+
+// The part of a fixed-width field that lies inside the line, trimmed of blanks.
 std::string_view Field(const char* line, size_t len, size_t start, size_t width) {
     return Trim(Columns(std::string_view(line, len), start, width));
 }
@@ -64,105 +131,380 @@ bool IsCoordinate(std::string_view text) {
     return digit;
 }
 
-bool IsChargeField(char digit, char sign) {
-    auto isSign = [](char c) { return c == '+' || c == '-'; };
-    auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
-    return (digit == ' ' && sign == ' ') || (isDigit(digit) && (isSign(sign) || sign == ' ')) ||
-           (isSign(digit) && isDigit(sign));
+constexpr double kPowersOf10[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8};
+
+// The number at the start of [begin, end) as gemmi's read_double takes it
+// (blanks and one '+' skipped, the longest number read, 0 when none). The
+// common "-12.345" form is computed here: with at most eight digits the
+// quotient of two exact doubles is the correctly rounded value, as the full
+// parser gives it; anything else goes to that parser.
+double ReadDecimal(const char* begin, const char* end) {
+    const char* p = begin;
+    while (p < end && gemmi::is_space(*p)) ++p;
+    if (p < end && *p == '+') ++p;
+    const bool negative = p < end && *p == '-';
+    if (negative) ++p;
+    uint64_t mantissa = 0;
+    int digits = 0, decimals = 0;
+    for (; p < end && *p >= '0' && *p <= '9'; ++p, ++digits) mantissa = mantissa * 10 + uint64_t(*p - '0');
+    if (digits > 0 && p < end && *p == '.') {
+        for (++p; p < end && *p >= '0' && *p <= '9'; ++p, ++decimals) mantissa = mantissa * 10 + uint64_t(*p - '0');
+    }
+    const bool simple = digits > 0 && (p == end || (*p != '.' && *p != 'e' && *p != 'E')) &&
+                        (decimals > 0 || p == begin || p[-1] != '.') && digits + decimals <= 8;
+    if (simple) {
+        const double value = double(mantissa) / kPowersOf10[decimals];
+        return negative ? -value : value;
+    }
+    double value = 0.;
+    gemmi::fast_from_chars(begin, end, value);
+    return value;
 }
 
-// Feeds gemmi's PDB parser line by line (the stream interface it expects)
-// and looks at each line on the way.
-class PdbLineFilter {
-public:
-    PdbLineFilter(std::string_view text, const std::string& fileName) : text_(text), fileName_(fileName) {}
-
-    // Copies the next line into `line` (capacity `size`), always ending it
-    // with a line feed; a longer line is cut.
-    char* gets(char* line, int size) {
-        if (pos_ >= text_.size() || size < 3) return nullptr;
-        size_t end = text_.find('\n', pos_);
-        if (end == std::string_view::npos) end = text_.size();
-        size_t len = end - pos_;
-        if (len > 0 && text_[pos_ + len - 1] == '\r') --len;
-        len = std::min(len, static_cast<size_t>(size) - 2);
-        std::memcpy(line, text_.data() + pos_, len);
-        pos_ = end + 1;
-        ++lineNumber_;
-        len = Inspect(line, len, static_cast<size_t>(size) - 2);
-        line[len] = '\n';
-        line[len + 1] = '\0';
-        return line;
+// A residue as gemmi tells residues apart within a chain part, beyond the
+// fields of ModelResidue.
+struct ResidueIdentity {
+    bool hasNumber;
+    int number;
+    char icode;  // as read ('\0' when unset)
+    std::string segment;
+    std::string name;
+    bool operator==(const ResidueIdentity& o) const {
+        return hasNumber == o.hasNumber && (!hasNumber || number == o.number) && icode == o.icode &&
+               segment == o.segment && name == o.name;
     }
-    // gets() never leaves the rest of a line behind.
-    int getc() { return EOF; }
+};
+
+struct ResidueIdentityHash {
+    size_t operator()(const ResidueIdentity& id) const {
+        size_t h = std::hash<std::string>()(id.name) ^ (std::hash<std::string>()(id.segment) << 1);
+        return h ^ (size_t(id.hasNumber ? id.number : INT32_MIN) * 0x9e3779b97f4a7c15ULL) ^ size_t(uint8_t(id.icode));
+    }
+};
+
+char BlankIfUnset(char c) { return c == '\0' ? ' ' : c; }
+
+struct ParsedModel {
+    std::string name;  // the model number as text
+    int number;
+    bool hasAtoms = false;
+    std::unique_ptr<KaGraphMol> mol;  // null unless the model is built
+    std::vector<ModelResidue> residues;
+    std::vector<ResidueIdentity> identities;  // by residue
+    std::vector<uint8_t> hetero;              // by residue, from its first record
+    // By atom, the residue an atom joined, once an atom joined a residue
+    // other than the last one (its molecule is then put in residue order).
+    std::vector<uint32_t> atomResidues;
+};
+
+class PdbParser {
+public:
+    // `sizeHint` is the expected size of the text in bytes, 0 when unknown.
+    PdbParser(const std::string& fileName, ReadScope scope, size_t sizeHint)
+        : fileName_(fileName), scope_(scope), sizeHint_(sizeHint) {}
+
+    // Reads the lines of the next piece of the text: each ends at a line feed
+    // or, for the text's last line, at the end of the piece. Lines after the
+    // END record are only counted.
+    void Feed(std::string_view piece) {
+        size_t pos = 0;
+        while (pos < piece.size()) {
+            size_t end = piece.find('\n', pos);
+            if (end == std::string_view::npos) end = piece.size();
+            const char* line = piece.data() + pos;
+            size_t len = end - pos;
+            if (len > 0 && line[len - 1] == '\r') --len;
+            pos = end + 1;
+            bytesRead_ += end + 1 - (line - piece.data());
+            if (ended_) {
+                const int id = RecordId(line, len);
+                if (IsRecord(id, kAtom) || IsRecord(id, kHetatm)) ++atomRecordsLeft_;
+                continue;
+            }
+            ++lineNumber_;
+            ended_ = !ReadLine(line, std::min(len, kMaxLineLength));
+        }
+    }
+
+    // The warnings about skipped records, held back until the whole text was read.
+    void GiveWarnings() {
+        for (const std::string& warning : warnings_) KaSystem::Warning("%s", warning.c_str());
+        warnings_.clear();
+    }
 
     size_t AtomRecords() const { return atomRecords_; }
-    StructureRecords& Records() { return records_; }
+    // Atom records in the lines after END, which are not read.
+    size_t AtomRecordsLeft() const { return atomRecordsLeft_; }
 
-    // Atom records in the lines the parser left unread (it stops at END).
-    size_t AtomRecordsLeft() const {
-        size_t count = 0;
-        LineReader rest(text_.substr(std::min(pos_, text_.size())));
-        std::string_view line;
-        while (rest.Next(line))
-            if (IsRecord(line.data(), line.size(), "ATOM") || IsRecord(line.data(), line.size(), "HETA")) ++count;
-        return count;
+    // The molecules of the models that hold atoms, completed with the file's
+    // other records.
+    void Finish(MolList& molecules) {
+        CollectLinks();
+        const std::string title = entryId_.empty() ? gemmi::path_basename(fileName_, {".gz", ".pdb"}) : entryId_;
+        for (ParsedModel& model : models_) {
+            if (!model.mol) continue;
+            if (!model.atomResidues.empty()) PutInResidueOrder(model);
+            model.mol->SetTitle(title);
+            CompleteModel(*model.mol, model.residues, model.number, records_, fileName_);
+            molecules.push_back(std::move(model.mol));
+        }
     }
 
 private:
     [[noreturn]] void Fail(const std::string& what) const {
         ThrowFormatError(fileName_, "line " + std::to_string(lineNumber_) + ": " + what);
     }
-
-    void Skipped(const char* record, const char* why) const {
-        KaSystem::Warning("%s: line %zu: %s record %s; skipped", fileName_.c_str(), lineNumber_, record, why);
+    // Faults in the layout of models and records.
+    [[noreturn]] void Wrong(const std::string& what) const {
+        ThrowFormatError(fileName_, "Problem in line " + std::to_string(lineNumber_) + ": " + what);
+    }
+    void Skipped(const char* record, const char* why) {
+        warnings_.push_back(fileName_ + ": line " + std::to_string(lineNumber_) + ": " + record + " record " + why +
+                            "; skipped");
     }
 
-    // Looks at a line of `len` characters and returns its length for the
-    // parser, which may grow up to `capacity`.
-    size_t Inspect(char* line, size_t len, size_t capacity) {
-        if (IsRecord(line, len, "ATOM") || IsRecord(line, len, "HETA")) {
-            CheckAtom(line, len);
-        } else if (IsRecord(line, len, "CONE")) {
-            ReadConect(line, len);
-        } else if (IsRecord(line, len, "TURN")) {
-            ReadTurn(line, len);
-        } else if (IsRecord(line, len, "HELI") || IsRecord(line, len, "SHEE")) {
-            if (len < 39) Skipped(IsRecord(line, len, "HELI") ? "HELIX" : "SHEET", "is too short");
-        } else if (IsRecord(line, len, "DBRE")) {
-            // Sequence database references play no part in the molecules, and
-            // the parser reads the ten-column sequence numbers of DBREF2 into
-            // an int without an overflow check: it gets a blank line instead.
-            std::memset(line, ' ', len);
-        } else if ((IsRecord(line, len, "LINK") || IsRecord(line, len, "SSBO")) && len < 80) {
-            // The parser reads the distance columns of these records without
-            // looking at the line's length: give it all 80 columns.
-            size_t padded = std::min<size_t>(80, capacity);
-            std::memset(line + len, ' ', padded - len);
-            return padded;
+    // The first columns of the line buffer as gemmi's parser leaves it after
+    // the line: the line (blank for DBREF records, padded with blanks for
+    // LINK and SSBOND), a line feed, a NUL, then what longer lines before it
+    // left there. A short MODEL or ANISOU record has its numbers read from
+    // those columns, as gemmi reads them.
+    void KeepLineStart(const char* line, size_t len, int id) {
+        const size_t n = std::min(len, sizeof lineStart_);
+        if (IsRecord(id, kDbref)) std::memset(lineStart_, ' ', n);
+        else std::memcpy(lineStart_, line, n);
+        if ((IsRecord(id, kLink) || IsRecord(id, kSsbond)) && len < sizeof lineStart_) {
+            std::memset(lineStart_ + len, ' ', sizeof lineStart_ - len);
+            return;
         }
-        return len;
+        if (len < sizeof lineStart_) lineStart_[len] = '\n';
+        if (len + 1 < sizeof lineStart_) lineStart_[len + 1] = '\0';
     }
 
-    void CheckAtom(char* line, size_t len) {
+    // False at the END record.
+    bool ReadLine(const char* line, size_t len) {
+        const int id = RecordId(line, len);
+        KeepLineStart(line, len, id);
+        if (IsRecord(id, kAtom) || IsRecord(id, kHetatm)) {
+            ReadAtom(line, len);
+        } else if (IsRecord(id, kAnisou)) {
+            ReadAnisou();
+        } else if (IsRecord(id, kConect)) {
+            ReadConect(line, len);
+        } else if (IsRecord(id, kHeader)) {
+            // The entry code in columns 63-66 names the molecules.
+            if (len >= 66) {
+                std::string_view code(line + 62, 4);
+                while (!code.empty() && std::strchr(" \r\n\t", code.back())) code.remove_suffix(1);
+                if (!code.empty()) entryId_ = std::string(code);
+            }
+        } else if (IsRecord(id, kCryst1)) {
+            ReadCell(line, len);
+        } else if (IsRecord(id, kModel)) {
+            ReadModel();
+        } else if (IsRecord(id, kEndmdl)) {
+            model_ = -1;
+            inChain_ = false;
+        } else if (IsShortRecord(id, kTer)) {
+            // Ends a polymer chain; the chain part stays open.
+        } else if (IsRecord(id, kTurn)) {
+            ReadTurn(line, len);
+        } else if (IsRecord(id, kHelix) || IsRecord(id, kSheet)) {
+            ReadHelixOrSheet(line, len, IsRecord(id, kHelix));
+        } else if (IsRecord(id, kLink) || IsRecord(id, kSsbond)) {
+            // The distance columns are read whatever the line's length: all 80 columns are kept.
+            links_.emplace_back(PaddedLine(line, len, 80).text);
+        } else if (IsShortRecord(id, kEnd)) {
+            return false;
+        } else if (IsRecord(id, kData) || IsRecord(id, kJson)) {
+            const PaddedLine padded(line, len);
+            if (model_ < 0 && IsRecord(id, kData) && padded.text[4] == '_')
+                ThrowFormatError(fileName_, "Incorrect file format (perhaps it is cif not pdb?): " + fileName_);
+            if (model_ < 0 && IsRecord(id, kJson) && gemmi::ialpha3_id(padded.text + 4) == gemmi::ialpha3_id("ta_"))
+                ThrowFormatError(fileName_, "Incorrect file format (perhaps it is mmJSON not pdb?): " + fileName_);
+        }
+        return true;
+    }
+
+    // Checks the coordinate field at `start` and returns its value.
+    double Coordinate(const char* line, size_t start) const {
+        std::string_view value = Trim(std::string_view(line + start, 8));
+        if (!IsCoordinate(value))
+            Fail("unreadable coordinate '" + std::string(line + start, 8) + "' in columns " +
+                 std::to_string(start + 1) + "-" + std::to_string(start + 8));
+        return ReadDecimal(line + start, line + start + 8);
+    }
+
+    static gemmi::El ElementOf(const char* line, size_t len, bool lineNumberColumns) {
+        // Old files carry the entry code and a line number in columns 73-80:
+        // those columns are read as blanks.
+        auto at = [&](size_t i) { return i < len ? line[i] : i == len ? '\n' : '\0'; };
+        const char symbol[2] = {lineNumberColumns ? ' ' : at(76), lineNumberColumns ? ' ' : at(77)};
+        if (len >= 76 && (std::isalpha(static_cast<unsigned char>(symbol[0])) ||
+                          std::isalpha(static_cast<unsigned char>(symbol[1])))) {
+            const char text[3] = {symbol[0], symbol[1], '\0'};
+            return gemmi::find_element(text);
+        }
+        // Atom names HXXX are hydrogens (Hg, He, Hf, Ho and Hs hardly ever
+        // have four-character names); old names such as "1HB " and "C210"
+        // carry digits around a one-letter element.
+        if (gemmi::alpha_up(line[12]) == 'H' && line[15] != ' ') return gemmi::El::H;
+        if (gemmi::is_digit(line[12])) return gemmi::impl::find_single_letter_element(line[13]);
+        if (gemmi::is_digit(line[13])) return gemmi::impl::find_single_letter_element(line[12]);
+        return gemmi::find_element(line + 12);
+    }
+
+    void ReadAtom(const char* line, size_t len) {
         if (len < 54)
             Fail("atom record is too short (" + std::to_string(len) + " characters, coordinates end at column 54)");
-        for (size_t start : {30, 38, 46}) {
-            std::string_view value = Field(line, len, start, 8);
-            if (!IsCoordinate(value))
-                Fail("unreadable coordinate '" + std::string(line + start, 8) + "' in columns " +
-                     std::to_string(start + 1) + "-" + std::to_string(start + 8));
-        }
-        // Old files carry the entry code and a line number in columns 73-80;
-        // an element symbol never holds a digit, so such columns are cleared.
-        if (len > 76 && (std::isdigit(static_cast<unsigned char>(line[76])) ||
-                         (len > 77 && std::isdigit(static_cast<unsigned char>(line[77]))))) {
-            std::memset(line + 72, ' ', std::min<size_t>(len, 80) - 72);
-        } else if (len > 78 && !IsChargeField(line[78], len > 79 ? line[79] : ' ')) {
-            std::memset(line + 78, ' ', std::min<size_t>(len, 80) - 78);
-        }
+        const float xyz[3] = {static_cast<float>(Coordinate(line, 30)), static_cast<float>(Coordinate(line, 38)),
+                              static_cast<float>(Coordinate(line, 46))};
+        const bool lineNumberColumns =
+            len > 76 && (gemmi::is_digit(line[76]) || (len > 77 && gemmi::is_digit(line[77])));
         ++atomRecords_;
+
+        const std::string_view chain = TextField(line + 20, 2, len - 20);
+        if (!inChain_ || chain != chainName_) StartChainPart(chain);
+        ParsedModel& model = models_[size_t(model_)];
+        if (!model.hasAtoms) {
+            model.hasAtoms = true;
+            if (scope_ == ReadScope::All || FirstModelWithAtoms()) StartMolecule(model);
+        }
+        lastAnisou_ = 0;
+        if (!model.mol) return;
+
+        const gemmi::SeqId seqid = gemmi::pdb_impl::read_seq_id(line + 22);
+        const std::string_view residueName = TextField(line + 17, 3, len - 17);
+        const std::string_view segment =
+            len >= 72 && !lineNumberColumns ? TextField(line + 72, 4, len - 72) : std::string_view();
+        if (residue_ < 0 || !SameResidue(model.identities[size_t(residue_)], seqid, segment, residueName))
+            FindResidue(model, line, seqid, segment, residueName);
+
+        record_.serialNumber = gemmi::pdb_impl::read_serial(line + 6);
+        record_.alternateLocation = line[16];
+        record_.occupancy = len >= 58 ? static_cast<float>(ReadDecimal(line + 54, line + std::min<size_t>(60, len)))
+                                      : 1.0f;
+        record_.bFactor = len >= 64 ? static_cast<float>(ReadDecimal(line + 60, line + std::min<size_t>(66, len)))
+                                    : 20.0f;
+        atomName_.assign(TextField(line + 12, 4, len - 12));
+        const auto element = static_cast<uint32_t>(gemmi::Element(ElementOf(line, len, lineNumberColumns)).atomic_number());
+        if (!model.atomResidues.empty()) model.atomResidues.push_back(uint32_t(residue_));
+        model.mol->AppendAtom(element, atomName_, xyz, record_);
+        ++model.residues[size_t(residue_)].atomCount;
+    }
+
+    static bool SameResidue(const ResidueIdentity& id, const gemmi::SeqId& seqid, std::string_view segment,
+                            std::string_view name) {
+        return id.hasNumber == seqid.num.has_value() && (!id.hasNumber || id.number == *seqid.num) &&
+               id.icode == seqid.icode && id.segment == segment && id.name == name;
+    }
+
+    // A new chain part: in a model of its own when no model is open.
+    void StartChainPart(std::string_view chain) {
+        if (model_ < 0) {
+            const std::string name = std::to_string(models_.size() + 1);
+            if (FindModel(name) >= 0) Wrong("ATOM/HETATM between models");
+            OpenModel(name);
+        }
+        inChain_ = true;
+        chainName_.assign(chain);
+        residue_ = -1;
+        residueIndex_.clear();
+        record_.modelNumber = models_[size_t(model_)].number;
+        record_.chainId = chainName_.empty() ? std::string(" ") : chainName_;
+    }
+
+    // Makes the residue of the atom record current: the chain part's
+    // residue with that identity, or a new one.
+    void FindResidue(ParsedModel& model, const char* line, const gemmi::SeqId& seqid, std::string_view segment,
+                     std::string_view name) {
+        ResidueIdentity id{seqid.num.has_value(), seqid.num.has_value() ? *seqid.num : 0, seqid.icode,
+                           std::string(segment), std::string(name)};
+        auto [found, added] = residueIndex_.try_emplace(std::move(id), uint32_t(model.residues.size()));
+        const uint32_t index = found->second;
+        if (added) {
+            model.residues.push_back({chainName_, std::string(name), found->first.number, BlankIfUnset(seqid.icode),
+                                      model.mol->IndexLimit(), 0});
+            model.identities.push_back(found->first);
+            model.hetero.push_back(gemmi::alpha_up(line[0]) == 'H');
+        } else if (model.atomResidues.empty()) {
+            // Until now the atoms of each residue were contiguous.
+            for (uint32_t r = 0; r < model.residues.size(); ++r)
+                model.atomResidues.insert(model.atomResidues.end(), model.residues[r].atomCount, r);
+        }
+        residue_ = int64_t(index);
+        const ModelResidue& residue = model.residues[index];
+        record_.residueName = residue.name;
+        record_.residueNumber = residue.number;
+        record_.insertCode = residue.icode;
+        record_.hetAtom = model.hetero[index] != 0;
+    }
+
+    int64_t FindModel(const std::string& name) const {
+        for (size_t i = 0; i < models_.size(); ++i)
+            if (models_[i].name == name) return int64_t(i);
+        return -1;
+    }
+
+    void OpenModel(const std::string& name) {
+        model_ = int64_t(models_.size());
+        ParsedModel& model = models_.emplace_back();
+        model.name = name;
+        model.number = std::stoi(name);
+    }
+
+    // Whether the open model is the first of the file's models that holds
+    // atoms. A model named before it gets atoms only when its MODEL record
+    // comes again; when that happens, the models after it are dropped.
+    bool FirstModelWithAtoms() {
+        for (int64_t i = 0; i < model_; ++i)
+            if (models_[size_t(i)].hasAtoms) return false;
+        for (size_t i = size_t(model_) + 1; i < models_.size(); ++i) models_[i].mol.reset();
+        return true;
+    }
+
+    void StartMolecule(ParsedModel& model) {
+        model.mol = std::make_unique<KaGraphMol>();
+        // Room for the atom records the rest of the text can hold (at least
+        // 55 characters each, this one included), when its size is known:
+        // memory not written is not used.
+        if (sizeHint_ > 0) {
+            const size_t atomsLeft = (sizeHint_ - std::min(bytesRead_, sizeHint_)) / 55 + 2;
+            model.mol->Reserve(static_cast<uint32_t>(std::min<size_t>(atomsLeft, UINT32_MAX)));
+        }
+    }
+
+    void ReadModel() {
+        if (model_ >= 0 && inChain_) Wrong("MODEL without ENDMDL?");
+        const std::string name = std::to_string(gemmi::pdb_impl::read_int(lineStart_ + 10, 4));
+        const int64_t existing = FindModel(name);
+        if (existing < 0) {
+            OpenModel(name);
+        } else {
+            if (models_[size_t(existing)].hasAtoms) Wrong("duplicate MODEL number: " + name);
+            model_ = existing;
+        }
+        inChain_ = false;
+    }
+
+    // The anisotropic record belongs to the atom record just before it.
+    void ReadAnisou() {
+        if (model_ < 0 || !inChain_ || atomRecords_ == 0) Wrong("ANISOU record not directly after ATOM/HETATM.");
+        if (lastAnisou_ != 0) Wrong("Duplicated ANISOU record or not directly after ATOM/HETATM.");
+        lastAnisou_ = gemmi::pdb_impl::read_int(lineStart_ + 28, 7);
+    }
+
+    // Only a cell with impossible angles matters here: it makes the file unreadable.
+    void ReadCell(const char* line, size_t len) {
+        if (len < 54) return;
+        using gemmi::pdb_impl::read_double;
+        const PaddedLine padded(line, len);
+        const char* p = padded.text;
+        try {
+            gemmi::UnitCell().set(read_double(p + 6, 9), read_double(p + 15, 9), read_double(p + 24, 9),
+                                  read_double(p + 33, 7), read_double(p + 40, 7), read_double(p + 47, 7));
+        } catch (const std::runtime_error& e) {
+            ThrowFormatError(fileName_, e.what());
+        }
     }
 
     void ReadConect(const char* line, size_t len) {
@@ -194,41 +536,215 @@ private:
         records_.ranges.push_back(std::move(range));
     }
 
-    std::string_view text_;
+    void ReadHelixOrSheet(const char* line, size_t len, bool helix) {
+        if (len < 39) return Skipped(helix ? "HELIX" : "SHEET", "is too short");
+        using gemmi::pdb_impl::read_int;
+        using gemmi::pdb_impl::read_seq_id;
+        const PaddedLine padded(line, len);
+        const char* p = padded.text;
+        // Helix: chain in columns 19-20, residues at 22 and 34, class at 39;
+        // strand: chain in columns 21-22, residues at 23 and 34.
+        const gemmi::SeqId begin = read_seq_id(p + (helix ? 21 : 22)), end = read_seq_id(p + 33);
+        int helixClass = helix ? read_int(p + 38, 2) : 0;
+        if (helixClass < 1 || helixClass > 10) helixClass = 0;
+        records_.ranges.push_back({std::string(TextField(p + (helix ? 18 : 20), 2, 2)),
+                                   begin.num.has_value() ? *begin.num : 0, BlankIfUnset(begin.icode),
+                                   end.num.has_value() ? *end.num : 0, BlankIfUnset(end.icode),
+                                   helix ? HelixClassFlags(helixClass) : kSheetFlag});
+    }
+
+    // A link partner of an SSBOND record: the residue's SG, or its first
+    // sulfur when it has no SG without alternate location (or the SG is no
+    // sulfur), looked up in the file's first model.
+    LinkPartner DisulfidePartner(std::string chain, const char* number, const char* name) const {
+        const gemmi::SeqId seqid = gemmi::pdb_impl::read_seq_id(number);
+        LinkPartner partner{std::move(chain), std::string(TextField(name, 3, 3)), seqid.num.has_value() ? *seqid.num : 0,
+                            BlankIfUnset(seqid.icode), "SG", '\0'};
+        if (models_.empty() || !models_[0].mol) return partner;
+        const ParsedModel& model = models_[0];
+        for (size_t r = 0; r < model.residues.size(); ++r) {
+            const ModelResidue& residue = model.residues[r];
+            const ResidueIdentity& id = model.identities[r];
+            if (residue.chain != partner.chain || id.hasNumber != seqid.num.has_value() ||
+                (id.hasNumber && id.number != *seqid.num) || id.icode != seqid.icode || id.name != partner.residueName ||
+                !id.segment.empty())
+                continue;
+            const KaAtomColumns& columns = model.mol->Columns();
+            auto isSulfur = [&](uint32_t atom) { return columns.atomicNums[atom] == 16; };
+            const uint32_t first = residue.firstAtom, last = first + residue.atomCount;
+            for (uint32_t atom = first; atom < last; ++atom)
+                if (model.mol->GetAtom(atom)->Name() == "SG" && columns.alternateLocations[atom] == ' ') {
+                    if (isSulfur(atom)) return partner;
+                    break;
+                }
+            for (uint32_t atom = first; atom < last; ++atom)
+                if (isSulfur(atom)) {
+                    partner.atomName = model.mol->GetAtom(atom)->Name();
+                    partner.altloc = columns.alternateLocations[atom] == ' ' ? '\0' : columns.alternateLocations[atom];
+                    break;
+                }
+            return partner;
+        }
+        return partner;
+    }
+
+    // LINK and SSBOND records to a symmetry mate (different operators in
+    // columns 60-65 and 67-72) have no partner in the model.
+    void CollectLinks() {
+        // The SSBOND lookup reads the first model's residues in their final order.
+        if (!models_.empty() && models_[0].mol && !models_[0].atomResidues.empty()) PutInResidueOrder(models_[0]);
+        for (const std::string& text : links_) {
+            const char* r = text.c_str();
+            if (TextField(r + 59, 6, 6) != TextField(r + 66, 6, 6)) continue;
+            if (gemmi::alpha_up(r[0]) == 'S') {
+                records_.links.push_back({DisulfidePartner(std::string(TextField(r + 14, 2, 2)), r + 17, r + 11),
+                                          DisulfidePartner(std::string(TextField(r + 28, 2, 2)), r + 31, r + 25)});
+                continue;
+            }
+            LinkRecord link;
+            for (int i : {0, 1}) {
+                const char* t = r + 30 * i;
+                const gemmi::SeqId seqid = gemmi::pdb_impl::read_seq_id(t + 22);
+                (i == 0 ? link.first : link.second) =
+                    LinkPartner{std::string(TextField(t + 20, 2, 2)), std::string(TextField(t + 17, 3, 3)),
+                                seqid.num.has_value() ? *seqid.num : 0, BlankIfUnset(seqid.icode),
+                                std::string(TextField(t + 12, 4, 4)), t[16] == ' ' ? '\0' : t[16]};
+            }
+            records_.links.push_back(std::move(link));
+        }
+    }
+
+    // Rebuilds the model's molecule with each residue's atoms together, in
+    // the order the residues were first met.
+    static void PutInResidueOrder(ParsedModel& model) {
+        const KaGraphMol& old = *model.mol;
+        const uint32_t count = old.IndexLimit();
+        std::vector<uint32_t> order(count);
+        for (uint32_t i = 0; i < count; ++i) order[i] = i;
+        std::stable_sort(order.begin(), order.end(),
+                         [&](uint32_t a, uint32_t b) { return model.atomResidues[a] < model.atomResidues[b]; });
+        auto mol = std::make_unique<KaGraphMol>();
+        mol->Reserve(count);
+        const std::vector<float>& coords = old.CoordTable();
+        const KaAtomColumns& columns = old.Columns();
+        for (uint32_t i : order) {
+            const float xyz[3] = {coords[3 * i], coords[3 * i + 1], coords[3 * i + 2]};
+            mol->AppendAtom(columns.atomicNums[i], old.GetAtom(i)->Name(), xyz, old.ResidueRecordOf(i));
+        }
+        uint32_t first = 0;
+        for (ModelResidue& residue : model.residues) {
+            residue.firstAtom = first;
+            first += residue.atomCount;
+        }
+        model.mol = std::move(mol);
+        std::vector<uint32_t>().swap(model.atomResidues);
+    }
+
     const std::string& fileName_;
-    size_t pos_ = 0;
+    const ReadScope scope_;
+    const size_t sizeHint_;
+    size_t bytesRead_ = 0;
     size_t lineNumber_ = 0;
     size_t atomRecords_ = 0;
+    bool ended_ = false;  // after the END record
+    size_t atomRecordsLeft_ = 0;
+    std::vector<std::string> warnings_;
+    std::vector<ParsedModel> models_;
+    int64_t model_ = -1;  // the open model, -1 between models
+    bool inChain_ = false;
+    std::string chainName_;
+    int64_t residue_ = -1;  // the current residue of the open model's chain part
+    std::unordered_map<ResidueIdentity, uint32_t, ResidueIdentityHash> residueIndex_;  // of the chain part
+    char lineStart_[36] = {};
+    int lastAnisou_ = 0;  // U11 of the last atom's ANISOU record, 0 when none
+    KaResidue record_;
+    std::string atomName_;
+    std::string entryId_;
+    std::vector<std::string> links_;  // LINK and SSBOND lines, padded
     StructureRecords records_;
 };
 
+// The text of a string, piece by piece.
+class StringSource : public TextSource {
+public:
+    explicit StringSource(std::string_view text) : text_(text) {}
+    size_t Read(char* buffer, size_t size) override {
+        const size_t n = std::min(size, text_.size() - pos_);
+        std::memcpy(buffer, text_.data() + pos_, n);
+        pos_ += n;
+        return n;
+    }
+    size_t SizeHint() const override { return text_.size(); }
+
+private:
+    std::string_view text_;
+    size_t pos_ = 0;
+};
+
+// Unit of reading: lines are read once a piece of the text is in.
+constexpr size_t kPieceSize = size_t(1) << 20;
+
 }  // namespace
 
-MolList ReadPdbText(std::string text, const std::string& fileName, ReadScope scope) {
-    RequireText(text, fileName);
-    PdbLineFilter filter(text, fileName);
-    gemmi::Structure st;
-    try {
-        st = gemmi::pdb_impl::read_pdb_from_stream(filter, fileName, gemmi::PdbReadOptions());
-    } catch (const FormatError&) {
-        throw;
-    } catch (const std::bad_alloc&) {
-        throw;
-    } catch (const std::exception& e) {  // gemmi reports faults with runtime and logic errors
-        ThrowFormatError(fileName, e.what());
+MolList ReadPdbSource(TextSource& source, const std::string& fileName, ReadScope scope) {
+    PdbParser parser(fileName, scope, source.SizeHint());
+    std::string buffer(kPieceSize, '\0');
+    size_t kept = 0;  // the start of a line whose end is not read yet
+    bool notText = false;
+    std::exception_ptr fault;  // a fault in the records
+    auto feed = [&](size_t length) {
+        try {
+            parser.Feed(std::string_view(buffer.data(), length));
+        } catch (const FormatError&) {
+            fault = std::current_exception();
+        }
+    };
+    for (;;) {
+        if (kept == buffer.size()) buffer.resize(buffer.size() * 2);  // a line longer than the buffer
+        const size_t got = source.Read(buffer.data() + kept, buffer.size() - kept);
+        if (std::memchr(buffer.data() + kept, '\0', got)) {
+            notText = true;
+            break;
+        }
+        if (got == 0) {
+            feed(kept);
+            break;
+        }
+        const size_t end = kept + got;
+        const void* lastFeed = memrchr(buffer.data() + kept, '\n', got);
+        if (!lastFeed) {
+            kept = end;
+            continue;
+        }
+        const size_t complete = static_cast<const char*>(lastFeed) - buffer.data() + 1;
+        feed(complete);
+        if (fault) break;
+        kept = end - complete;
+        std::memmove(buffer.data(), buffer.data() + complete, kept);
     }
-    if (filter.AtomRecords() == 0) ThrowFormatError(fileName, "no ATOM or HETATM records");
-    if (size_t left = filter.AtomRecordsLeft())
+    if (fault || notText) {
+        // Read whole first, the text would have failed on the rest of the
+        // file (a read fault or NUL bytes) before any record was looked at.
+        for (size_t got; (got = source.Read(buffer.data(), buffer.size())) > 0;)
+            notText = notText || std::memchr(buffer.data(), '\0', got);
+        if (notText) ThrowNotText(fileName);
+        parser.GiveWarnings();
+        std::rethrow_exception(fault);
+    }
+    std::string().swap(buffer);
+    parser.GiveWarnings();
+    if (parser.AtomRecords() == 0) ThrowFormatError(fileName, "no ATOM or HETATM records");
+    if (size_t left = parser.AtomRecordsLeft())
         KaSystem::Warning("%s: %zu ATOM/HETATM records follow the END record and were not read",
                           fileName.c_str(), left);
-
-    std::string().swap(text);  // parsed: only gemmi's structure is needed now
-
-    StructureRecords& records = filter.Records();
-    CollectHelicesAndSheets(st, records.ranges);
     MolList molecules;
-    BuildMolecules(st, records, fileName, scope, molecules);
+    parser.Finish(molecules);
     return molecules;
+}
+
+MolList ReadPdbText(std::string text, const std::string& fileName, ReadScope scope) {
+    StringSource source(text);
+    return ReadPdbSource(source, fileName, scope);
 }
 
 }  // namespace Kamol::io_detail

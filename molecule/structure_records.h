@@ -1,0 +1,72 @@
+// What a PDB or mmCIF file says beyond its atoms - secondary structure,
+// links and CONECT records - and how it completes the molecule of a model
+// once the model's atoms are in it. Shared by the PDB and mmCIF readers.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "molecule/molecule.h"
+
+namespace Kamol::io_detail {
+
+// A run of residues from `begin` to `end` (inclusive) in one chain that
+// carries secondary-structure flags.
+struct SecondaryRange {
+    std::string chain;
+    int beginNumber;
+    char beginIcode;
+    int endNumber;
+    char endIcode;
+    uint32_t flags;
+};
+
+// A bond given by atom serial numbers (PDB CONECT), with its line for messages.
+struct SerialBond {
+    int serialA;
+    int serialB;
+    size_t line;
+};
+
+// One partner of a covalent link (PDB LINK or SSBOND, mmCIF struct_conn).
+// An empty residue name matches any residue; altloc '\0' matches any atom.
+struct LinkPartner {
+    std::string chain;
+    std::string residueName;
+    int number;
+    char icode;  // blank when unset
+    std::string atomName;
+    char altloc;
+};
+
+struct LinkRecord {
+    LinkPartner first, second;
+};
+
+// What the file says beyond the atoms.
+struct StructureRecords {
+    std::vector<SecondaryRange> ranges;  // helices, strands and turns
+    std::vector<SerialBond> conect;
+    std::vector<LinkRecord> links;  // covalent, within the asymmetric unit
+};
+
+// A residue of a model's molecule: atoms [firstAtom, firstAtom + atomCount),
+// residues in the model's order (chains as the file gives them).
+struct ModelResidue {
+    std::string chain;  // as read (empty for a blank chain)
+    std::string name;
+    int number;
+    char icode;  // blank when unset
+    uint32_t firstAtom;
+    uint32_t atomCount;
+};
+
+// Completes the molecule of model `modelNumber`, whose atoms are in: flags
+// the residues in secondary-structure ranges, adds the bonds of links and
+// CONECT records (warning about those naming atoms the model lacks), and
+// defers the perception of the other bonds to their first use.
+void CompleteModel(KaGraphMol& mol, const std::vector<ModelResidue>& residues, int modelNumber,
+                   const StructureRecords& records, const std::string& fileName);
+
+}  // namespace Kamol::io_detail
