@@ -72,6 +72,7 @@ public:
             ::close(fd_);
             throw FileError(path + ": " + std::strerror(statError));
         }
+        rereadable_ = S_ISREG(info.st_mode);
         unsigned char magic[2] = {0, 0};
         if (::pread(fd_, magic, 2, 0) == 2 && magic[0] == 0x1f && magic[1] == 0x8b) {
             gz_ = gzdopen(fd_, "rb");
@@ -93,6 +94,8 @@ public:
 
     size_t Read(char* buffer, size_t size) override { return gz_ ? ReadGzip(buffer, size) : ReadPlain(buffer, size); }
     size_t SizeHint() const override { return sizeHint_; }
+    // Whether opening the path again gives the same text (not a pipe).
+    bool Rereadable() const { return rereadable_; }
 
 private:
     size_t ReadPlain(char* buffer, size_t size) {
@@ -128,6 +131,7 @@ private:
     int fd_ = -1;
     gzFile gz_ = nullptr;
     size_t sizeHint_ = 0;
+    bool rereadable_ = false;
 };
 
 std::string ReadAllText(io_detail::TextSource& source) {
@@ -159,15 +163,23 @@ uint32_t ResolveFormat(const std::string& path, int fmt) {
 
 MolList ReadAll(const std::string& path, int fmt, ReadScope scope) {
     CheckFormatCode(path, fmt);
-    FileTextSource source(path);
+    auto source = std::make_unique<FileTextSource>(path);
     MolList molecules;
-    if ((fmt != 0 ? uint32_t(fmt) : FormatFromPath(path)) == FORMAT_PDB) {
-        molecules = io_detail::ReadPdbSource(source, path, scope);
+    const uint32_t named = fmt != 0 ? uint32_t(fmt) : FormatFromPath(path);
+    if (named == FORMAT_PDB) {
+        molecules = io_detail::ReadPdbSource(*source, path, scope);
         if (molecules.empty()) throw FormatError(path + ": no molecule in the file");
         return molecules;
     }
+    if ((named == FORMAT_CIF || named == FORMAT_MMCIF) && source->Rereadable()) {
+        try {
+            return io_detail::ReadMmcifSource(*source, path, scope);
+        } catch (const io_detail::WholeTextNeeded&) {
+            source = std::make_unique<FileTextSource>(path);
+        }
+    }
     // A file that cannot be read is reported as such whatever its name says.
-    std::string text = ReadAllText(source);
+    std::string text = ReadAllText(*source);
     uint32_t code = ResolveFormat(path, fmt);
     switch (code) {
         case FORMAT_CIF:

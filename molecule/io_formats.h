@@ -33,8 +33,14 @@ public:
 // come in the order of reading the whole text first: a file that cannot be
 // read, then NUL bytes, then faults in the records.
 MolList ReadPdbSource(TextSource& source, const std::string& fileName, ReadScope scope);
-// The mmCIF reader takes the text over and releases it once parsed.
 MolList ReadPdbText(std::string text, const std::string& fileName, ReadScope scope);
+// mmCIF read from a source in one pass, atom sites straight into the
+// molecules. Throws WholeTextNeeded for a file that only ReadMmcifText reads
+// exactly (and for every fault, which ReadMmcifText reports in its order);
+// FileError when the source cannot be read.
+struct WholeTextNeeded {};
+MolList ReadMmcifSource(TextSource& source, const std::string& fileName, ReadScope scope);
+// The whole-text mmCIF reader takes the text over and releases it once parsed.
 MolList ReadMmcifText(std::string text, const std::string& fileName, ReadScope scope);
 MolList ReadMdlText(std::string_view text, const std::string& fileName, ReadScope scope);
 MolList ReadMol2Text(std::string_view text, const std::string& fileName, ReadScope scope);

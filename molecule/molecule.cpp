@@ -362,14 +362,25 @@ KaAtomBase& KaMolBase::AppendAtom(uint32_t atomicNum, const std::string& name, c
     return atom;
 }
 
-void KaMolBase::AddSecondaryStructure(uint32_t first, uint32_t count, uint32_t flags) {
+template <typename Change>
+void KaMolBase::ChangeRecords(uint32_t first, uint32_t count, Change&& change) {
     const uint32_t end = std::min<uint32_t>(first + count, static_cast<uint32_t>(residueSlots_.size()));
     for (uint32_t index = first; index < end; ++index) {
         const uint32_t slot = residueSlots_[index];
         if (slot >= kRemovedRecord) continue;  // no record, or a removed one
-        if (!IsCompact(index)) residueStore_[slot].secondaryStructure |= flags;
-        columns_.secondaryStructures[index] |= flags;
+        if (!IsCompact(index)) change(residueStore_[slot].secondaryStructure, residueStore_[slot].hetAtom);
+        bool hetAtom = columns_.hetAtoms[index] != 0;
+        change(columns_.secondaryStructures[index], hetAtom);
+        columns_.hetAtoms[index] = hetAtom;
     }
+}
+
+void KaMolBase::AddSecondaryStructure(uint32_t first, uint32_t count, uint32_t flags) {
+    ChangeRecords(first, count, [flags](uint32_t& secondary, bool&) { secondary |= flags; });
+}
+
+void KaMolBase::SetHetero(uint32_t first, uint32_t count, bool hetAtom) {
+    ChangeRecords(first, count, [hetAtom](uint32_t&, bool& het) { het = hetAtom; });
 }
 
 KaBondBase* KaMolBase::NewBond(KaAtomBase& a, KaAtomBase& b, uint32_t order) {

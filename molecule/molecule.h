@@ -215,6 +215,8 @@ public:
     // flag a residue once the whole model is known. Atoms without a record
     // are left alone; no version changes.
     void AddSecondaryStructure(uint32_t first, uint32_t count, uint32_t flags);
+    // Sets the HETATM field of those records likewise.
+    void SetHetero(uint32_t first, uint32_t count, bool hetAtom);
     // Null when either atom is not a live atom of this molecule, or when
     // both are the same atom.
     KaBondBase* NewBond(KaAtomBase& a, KaAtomBase& b, uint32_t order = 1);
@@ -341,6 +343,10 @@ private:
     // The slot of a compact record: its shared fields are those of the last
     // entry of residueShared_, added when they differ.
     uint32_t CompactSlotFor(const KaResidue& record);
+    // Calls change(secondaryStructure, hetAtom) on the record fields of atoms
+    // [first, first + count) that have a record.
+    template <typename Change>
+    void ChangeRecords(uint32_t first, uint32_t count, Change&& change);
     // Builds the compact record of the atom in the store and points its slot there.
     void BuildCompactRecord(uint32_t index) const;
 

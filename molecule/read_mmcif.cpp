@@ -20,6 +20,8 @@ const char* const kRequiredAtomSiteTags[] = {
     "_atom_site.B_iso_or_equiv", "_atom_site.auth_seq_id",
 };
 
+}  // namespace
+
 void RequireAtomSiteColumns(const gemmi::cif::Block& block, const std::string& fileName) {
     for (const char* tag : kRequiredAtomSiteTags)
         if (!block.has_tag(tag)) ThrowFormatError(fileName, "data block '" + block.name + "' has no " + tag);
@@ -35,22 +37,30 @@ void RequireAtomSiteColumns(const gemmi::cif::Block& block, const std::string& f
 // operator range such as "(1-2000000000)" in _pdbx_struct_assembly_gen is
 // expanded into one name per number. Everything else is dropped before the
 // structure is built. Prefixes in lower case.
+namespace {
 const char* const kUsedCategories[] = {
     "_entry.",         "_atom_site.",   "_entity.",        "_entity_poly.",        "_struct_asym.",
     "_struct_conf.",   "_struct_conn.", "_struct_sheet.",  "_struct_sheet_range.",
 };
 
+}  // namespace
+
+bool IsUsedCategory(const gemmi::cif::Item& item) {
+    for (const char* prefix : kUsedCategories)
+        if (item.has_prefix(prefix)) return true;
+    return false;
+}
+
 void DropUnusedCategories(gemmi::cif::Block& block) {
-    for (gemmi::cif::Item& item : block.items) {
-        if (item.type != gemmi::cif::ItemType::Pair && item.type != gemmi::cif::ItemType::Loop) continue;
-        bool used = false;
-        for (const char* prefix : kUsedCategories) used = used || item.has_prefix(prefix);
-        if (!used) item.erase();
-    }
+    for (gemmi::cif::Item& item : block.items)
+        if ((item.type == gemmi::cif::ItemType::Pair || item.type == gemmi::cif::ItemType::Loop) &&
+            !IsUsedCategory(item))
+            item.erase();
 }
 
 // Columns that gemmi converts to int without an overflow check, so that a
 // longer run of digits overflows inside it. Tags in lower case.
+namespace {
 const char* const kIntegerTags[] = {
     "_atom_site.id",
     "_atom_site.label_seq_id",
@@ -68,6 +78,8 @@ const char* const kIntegerTags[] = {
     "_struct_conn.ptnr1_label_seq_id",
     "_struct_conn.ptnr2_label_seq_id",
 };
+
+}  // namespace
 
 bool IsIntegerTag(const std::string& tag) {
     for (const char* integerTag : kIntegerTags)
@@ -112,9 +124,12 @@ void RequireIntegersInRange(const gemmi::cif::Block& block, const std::string& f
     }
 }
 
+namespace {
 gemmi::SeqId MakeSeqId(const gemmi::cif::Table::Row& row, int number, int icode) {
     return gemmi::impl::make_seqid(row.str(number), row.ptr_at(icode));
 }
+
+}  // namespace
 
 // _struct_conf rows whose type is a turn (TURN_P and its kinds).
 void CollectTurns(gemmi::cif::Block& block, std::vector<SecondaryRange>& ranges) {
@@ -127,8 +142,6 @@ void CollectTurns(gemmi::cif::Block& block, std::vector<SecondaryRange>& ranges)
         ranges.push_back({row.str(1), *begin.num, begin.icode, *end.num, end.icode, kTurnFlag});
     }
 }
-
-}  // namespace
 
 MolList ReadMmcifText(std::string text, const std::string& fileName, ReadScope scope) {
     RequireText(text, fileName);

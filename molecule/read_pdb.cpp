@@ -243,7 +243,7 @@ public:
         const std::string title = entryId_.empty() ? gemmi::path_basename(fileName_, {".gz", ".pdb"}) : entryId_;
         for (ParsedModel& model : models_) {
             if (!model.mol) continue;
-            if (!model.atomResidues.empty()) PutInResidueOrder(model);
+            if (!model.atomResidues.empty()) PutInResidueOrder(model.mol, model.residues, model.atomResidues);
             model.mol->SetTitle(title);
             CompleteModel(*model.mol, model.residues, model.number, records_, fileName_);
             molecules.push_back(std::move(model.mol));
@@ -464,13 +464,15 @@ private:
 
     void StartMolecule(ParsedModel& model) {
         model.mol = std::make_unique<KaGraphMol>();
-        // Room for the atom records the rest of the text can hold (at least
-        // 55 characters each, this one included), when its size is known:
-        // memory not written is not used.
-        if (sizeHint_ > 0) {
-            const size_t atomsLeft = (sizeHint_ - std::min(bytesRead_, sizeHint_)) / 55 + 2;
-            model.mol->Reserve(static_cast<uint32_t>(std::min<size_t>(atomsLeft, UINT32_MAX)));
-        }
+        // Room for as many atoms as the last model built (models tend to be
+        // alike) or, for the first, for the atom records the rest of the text
+        // can hold (at least 55 characters each, this one included) when its
+        // size is known: memory not written is not used.
+        size_t atoms = 0;
+        for (const ParsedModel& other : models_)
+            if (other.mol && &other != &model) atoms = other.mol->IndexLimit();
+        if (atoms == 0 && sizeHint_ > 0) atoms = (sizeHint_ - std::min(bytesRead_, sizeHint_)) / 55 + 2;
+        if (atoms > 0) model.mol->Reserve(static_cast<uint32_t>(std::min<size_t>(atoms, UINT32_MAX)));
     }
 
     void ReadModel() {
@@ -592,7 +594,8 @@ private:
     // columns 60-65 and 67-72) have no partner in the model.
     void CollectLinks() {
         // The SSBOND lookup reads the first model's residues in their final order.
-        if (!models_.empty() && models_[0].mol && !models_[0].atomResidues.empty()) PutInResidueOrder(models_[0]);
+        if (!models_.empty() && models_[0].mol && !models_[0].atomResidues.empty())
+            PutInResidueOrder(models_[0].mol, models_[0].residues, models_[0].atomResidues);
         for (const std::string& text : links_) {
             const char* r = text.c_str();
             if (TextField(r + 59, 6, 6) != TextField(r + 66, 6, 6)) continue;
@@ -612,32 +615,6 @@ private:
             }
             records_.links.push_back(std::move(link));
         }
-    }
-
-    // Rebuilds the model's molecule with each residue's atoms together, in
-    // the order the residues were first met.
-    static void PutInResidueOrder(ParsedModel& model) {
-        const KaGraphMol& old = *model.mol;
-        const uint32_t count = old.IndexLimit();
-        std::vector<uint32_t> order(count);
-        for (uint32_t i = 0; i < count; ++i) order[i] = i;
-        std::stable_sort(order.begin(), order.end(),
-                         [&](uint32_t a, uint32_t b) { return model.atomResidues[a] < model.atomResidues[b]; });
-        auto mol = std::make_unique<KaGraphMol>();
-        mol->Reserve(count);
-        const std::vector<float>& coords = old.CoordTable();
-        const KaAtomColumns& columns = old.Columns();
-        for (uint32_t i : order) {
-            const float xyz[3] = {coords[3 * i], coords[3 * i + 1], coords[3 * i + 2]};
-            mol->AppendAtom(columns.atomicNums[i], old.GetAtom(i)->Name(), xyz, old.ResidueRecordOf(i));
-        }
-        uint32_t first = 0;
-        for (ModelResidue& residue : model.residues) {
-            residue.firstAtom = first;
-            first += residue.atomCount;
-        }
-        model.mol = std::move(mol);
-        std::vector<uint32_t>().swap(model.atomResidues);
     }
 
     const std::string& fileName_;

@@ -3,6 +3,7 @@
 // perceived bonds for the rest.
 #pragma once
 
+#include <gemmi/cifdoc.hpp>
 #include <gemmi/model.hpp>
 
 #include <memory>
@@ -13,6 +14,24 @@
 #include "molecule/structure_records.h"
 
 namespace Kamol::io_detail {
+
+// mmCIF checks and steps shared by the whole-text and the one-pass reader.
+// Throws FormatError when the block lacks a column without which no atom can
+// be placed.
+void RequireAtomSiteColumns(const gemmi::cif::Block& block, const std::string& fileName);
+// Throws FormatError for a value of an integer column that gemmi would read
+// past the range of int.
+void RequireIntegersInRange(const gemmi::cif::Block& block, const std::string& fileName);
+// Whether the tag (any case) is one of the columns RequireIntegersInRange checks.
+bool IsIntegerTag(const std::string& tag);
+// Whether the number gemmi takes from the start of the raw value fits in int.
+bool LeadingIntegerFits(const std::string& raw);
+// Whether the item (pair or loop) is of a category the molecules are built from.
+bool IsUsedCategory(const gemmi::cif::Item& item);
+// Drops the pairs and loops of the other categories.
+void DropUnusedCategories(gemmi::cif::Block& block);
+// Appends the turns of _struct_conf, which gemmi leaves out of its helices.
+void CollectTurns(gemmi::cif::Block& block, std::vector<SecondaryRange>& ranges);
 
 // Appends gemmi's helices (flags by helix class) and sheet strands.
 void CollectHelicesAndSheets(const gemmi::Structure& st, std::vector<SecondaryRange>& ranges);

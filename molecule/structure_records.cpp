@@ -167,6 +167,31 @@ private:
 
 }  // namespace
 
+void PutInResidueOrder(std::unique_ptr<KaGraphMol>& mol, std::vector<ModelResidue>& residues,
+                       std::vector<uint32_t>& atomResidues) {
+    const KaGraphMol& old = *mol;
+    const uint32_t count = old.IndexLimit();
+    std::vector<uint32_t> order(count);
+    for (uint32_t i = 0; i < count; ++i) order[i] = i;
+    std::stable_sort(order.begin(), order.end(),
+                     [&](uint32_t a, uint32_t b) { return atomResidues[a] < atomResidues[b]; });
+    auto ordered = std::make_unique<KaGraphMol>();
+    ordered->Reserve(count);
+    const std::vector<float>& coords = old.CoordTable();
+    const KaAtomColumns& columns = old.Columns();
+    for (uint32_t i : order) {
+        const float xyz[3] = {coords[3 * i], coords[3 * i + 1], coords[3 * i + 2]};
+        ordered->AppendAtom(columns.atomicNums[i], old.GetAtom(i)->Name(), xyz, old.ResidueRecordOf(i));
+    }
+    uint32_t first = 0;
+    for (ModelResidue& residue : residues) {
+        residue.firstAtom = first;
+        first += residue.atomCount;
+    }
+    mol = std::move(ordered);
+    std::vector<uint32_t>().swap(atomResidues);
+}
+
 void CompleteModel(KaGraphMol& mol, const std::vector<ModelResidue>& residues, int modelNumber,
                    const StructureRecords& records, const std::string& fileName) {
     ModelCompleter(mol, residues, modelNumber, records, fileName).Run();

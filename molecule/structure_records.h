@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -61,6 +62,13 @@ struct ModelResidue {
     uint32_t firstAtom;
     uint32_t atomCount;
 };
+
+// Rebuilds a model's molecule with each residue's atoms together, residues
+// in their order: `atomResidues` gives each atom's residue (atoms of a
+// residue met again later in its chain joined it). Sets the residues' first
+// atoms and empties `atomResidues`.
+void PutInResidueOrder(std::unique_ptr<KaGraphMol>& mol, std::vector<ModelResidue>& residues,
+                       std::vector<uint32_t>& atomResidues);
 
 // Completes the molecule of model `modelNumber`, whose atoms are in: flags
 // the residues in secondary-structure ranges, adds the bonds of links and
