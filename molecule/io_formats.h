@@ -2,6 +2,7 @@
 // content (already decompressed) and the file name used in messages.
 #pragma once
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -27,6 +28,23 @@ public:
     virtual size_t Read(char* buffer, size_t size) = 0;
     // The text's expected size in bytes, 0 when unknown.
     virtual size_t SizeHint() const { return 0; }
+};
+
+// The text of a string, piece by piece.
+class StringSource : public TextSource {
+public:
+    explicit StringSource(std::string_view text) : text_(text) {}
+    size_t Read(char* buffer, size_t size) override {
+        const size_t n = std::min(size, text_.size() - pos_);
+        std::copy_n(text_.data() + pos_, n, buffer);
+        pos_ += n;
+        return n;
+    }
+    size_t SizeHint() const override { return text_.size(); }
+
+private:
+    std::string_view text_;
+    size_t pos_ = 0;
 };
 
 // PDB read from a source line by line: the text is never held whole. Faults

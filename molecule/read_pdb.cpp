@@ -146,12 +146,15 @@ double ReadDecimal(const char* begin, const char* end) {
     if (negative) ++p;
     uint64_t mantissa = 0;
     int digits = 0, decimals = 0;
+    bool point = false;
     for (; p < end && *p >= '0' && *p <= '9'; ++p, ++digits) mantissa = mantissa * 10 + uint64_t(*p - '0');
     if (digits > 0 && p < end && *p == '.') {
+        point = true;
         for (++p; p < end && *p >= '0' && *p <= '9'; ++p, ++decimals) mantissa = mantissa * 10 + uint64_t(*p - '0');
     }
-    const bool simple = digits > 0 && (p == end || (*p != '.' && *p != 'e' && *p != 'E')) &&
-                        (decimals > 0 || p == begin || p[-1] != '.') && digits + decimals <= 8;
+    // Digits on both sides of any point, nothing that continues a number after them.
+    const bool simple = digits > 0 && (!point || decimals > 0) && digits + decimals <= 8 &&
+                        (p == end || (*p != '.' && *p != 'e' && *p != 'E'));
     if (simple) {
         const double value = double(mantissa) / kPowersOf10[decimals];
         return negative ? -value : value;
@@ -214,8 +217,8 @@ public:
             const char* line = piece.data() + pos;
             size_t len = end - pos;
             if (len > 0 && line[len - 1] == '\r') --len;
+            bytesRead_ += end + 1 - pos;
             pos = end + 1;
-            bytesRead_ += end + 1 - (line - piece.data());
             if (ended_) {
                 const int id = RecordId(line, len);
                 if (IsRecord(id, kAtom) || IsRecord(id, kHetatm)) ++atomRecordsLeft_;
@@ -639,23 +642,6 @@ private:
     std::string entryId_;
     std::vector<std::string> links_;  // LINK and SSBOND lines, padded
     StructureRecords records_;
-};
-
-// The text of a string, piece by piece.
-class StringSource : public TextSource {
-public:
-    explicit StringSource(std::string_view text) : text_(text) {}
-    size_t Read(char* buffer, size_t size) override {
-        const size_t n = std::min(size, text_.size() - pos_);
-        std::memcpy(buffer, text_.data() + pos_, n);
-        pos_ += n;
-        return n;
-    }
-    size_t SizeHint() const override { return text_.size(); }
-
-private:
-    std::string_view text_;
-    size_t pos_ = 0;
 };
 
 // Unit of reading: lines are read once a piece of the text is in.

@@ -163,22 +163,27 @@ public:
         for (size_t n = Characters(text); n < width; ++n) out_ += ' ';
     }
 
-    void Format(const char* format, double value) {
-        char buffer[400];
-        int n = std::snprintf(buffer, sizeof buffer, format, value);
-        out_.append(buffer, static_cast<size_t>(std::max(n, 0)));
-    }
-
     template <class Number>
     void Integer(Number value) {
         char buffer[24];
         out_.append(buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr);
     }
 
-    // A coordinate as the table prints it: 3 decimals in 9 columns.
+    // An integer right-aligned in `width` columns, as printf's "%<width>d".
+    template <class Number>
+    void Integer(Number value, size_t width) {
+        char buffer[24];
+        const char* end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
+        RightAligned(std::string_view(buffer, size_t(end - buffer)), width);
+    }
+
+    // A coordinate as the table prints it: 3 decimals in 9 columns. to_chars
+    // with a precision rounds as printf's "%.3f" does.
     void TableCoordinate(float value) {
         if (std::isnan(value)) return Padded("      nan", 9);
-        Format("%9.3f", value);
+        char buffer[400];
+        const char* end = std::to_chars(buffer, buffer + sizeof buffer, double(value), std::chars_format::fixed, 3).ptr;
+        RightAligned(std::string_view(buffer, size_t(end - buffer)), 9);
     }
 
     // A coordinate as JSON holds it: the repr of the value rounded to 3 decimals.
@@ -186,8 +191,16 @@ public:
         if (std::isnan(value)) return Raw("NaN");
         if (std::isinf(value)) return Raw(value > 0 ? "Infinity" : "-Infinity");
         char buffer[400];
-        std::snprintf(buffer, sizeof buffer, "%.3f", double(value));
-        const double rounded = std::strtod(buffer, nullptr);
+        const char* fixed = std::to_chars(buffer, buffer + sizeof buffer, double(value), std::chars_format::fixed, 3).ptr;
+        if (std::fabs(value) < 1e11f) {
+            // At most 14 significant digits: the double nearest the rounded
+            // value reads back as those digits, so its repr is them without
+            // trailing zeros (one kept after the point).
+            while (fixed[-1] == '0' && fixed[-2] != '.') --fixed;
+            return Raw(std::string_view(buffer, size_t(fixed - buffer)));
+        }
+        double rounded = 0;
+        std::from_chars(buffer, fixed, rounded);
         if (std::fabs(rounded) >= 1e16) return PythonRepr(rounded);
         auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, rounded, std::chars_format::fixed);
         out_.append(buffer, end);
@@ -216,6 +229,11 @@ public:
     }
 
 private:
+    void RightAligned(std::string_view text, size_t width) {
+        if (text.size() < width) out_.append(width - text.size(), ' ');
+        out_ += text;
+    }
+
     static bool IsAscii(std::string_view text) {
         for (char c : text)
             if (static_cast<unsigned char>(c) >= 0x80) return false;
@@ -288,14 +306,14 @@ void FormatRow(RowWriter& w, const Kamol::KaMolBase& mol, unsigned int index, lo
     float xyz[3];
     mol.GetCoords(atom, xyz);
     if (kind == kTableRows) {
-        char number[16];
-        std::snprintf(number, sizeof number, "%7u ", index);
-        w.Raw(number);
+        w.Integer(index, 7);
+        w.Raw(" ");
         w.Padded(name, 4);
         w.Raw(" ");
         w.Padded(residue.residueName, 4);
-        std::snprintf(number, sizeof number, " %5d ", residue.residueNumber);
-        w.Raw(number);
+        w.Raw(" ");
+        w.Integer(residue.residueNumber, 5);
+        w.Raw(" ");
         w.Padded(icode, 5);
         w.Raw(" ");
         w.Padded(residue.chainId, 5);
