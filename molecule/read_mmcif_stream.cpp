@@ -389,7 +389,10 @@ MolList ReadInOnePass(TextSource& source, const std::string& fileName, ReadScope
     StreamState state;
     state.atoms = &atoms;
     {
-        pegtl::buffer_input<SourceReader, pegtl::eol::lf_crlf, std::string, kReadSize> in(fileName, kMaxToken,
+        // No token is longer than the text.
+        const size_t hint = source.SizeHint();
+        const size_t maxToken = hint > 0 ? std::min(kMaxToken, hint + 1) : kMaxToken;
+        pegtl::buffer_input<SourceReader, pegtl::eol::lf_crlf, std::string, kReadSize> in(fileName, maxToken,
                                                                                          SourceReader{&source});
         state.doc.source = fileName;
         pegtl::parse<cif::rules::file, StreamAction, cif::Errors>(in, state);

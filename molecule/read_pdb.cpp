@@ -651,7 +651,9 @@ constexpr size_t kPieceSize = size_t(1) << 20;
 
 MolList ReadPdbSource(TextSource& source, const std::string& fileName, ReadScope scope) {
     PdbParser parser(fileName, scope, source.SizeHint());
-    std::string buffer(kPieceSize, '\0');
+    // A small file needs no more than its size (and a byte to see its end).
+    const size_t hint = source.SizeHint();
+    std::string buffer(hint > 0 && hint < kPieceSize ? hint + 1 : kPieceSize, '\0');
     size_t kept = 0;  // the start of a line whose end is not read yet
     bool notText = false;
     std::exception_ptr fault;  // a fault in the records
