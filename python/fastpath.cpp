@@ -98,6 +98,24 @@ PyObject* Residues(PyObject*, PyObject* args) {
     return fastpath::StringList(residues);
 }
 
+// residues_of(mol, owner) -> the same list for the atoms of an indices()
+// result, without evaluating the selection again.
+PyObject* ResiduesOf(PyObject*, PyObject* args) {
+    PyObject *molObj = nullptr, *owner = nullptr;
+    if (!PyArg_UnpackTuple(args, "residues_of", 2, 2, &molObj, &owner)) return nullptr;
+    Kamol::KaMolBase* mol = MoleculeFromObject(molObj);
+    const std::vector<unsigned int>* indices = mol ? fastpath::IndicesFromCapsule(owner) : nullptr;
+    if (!indices) return nullptr;
+    for (unsigned int index : *indices)
+        if (!mol->GetAtom(index)) {
+            PyErr_SetString(PyExc_ValueError, "residues_of: the selection names an atom the molecule no longer has");
+            return nullptr;
+        }
+    std::vector<std::string> residues;
+    if (!Guarded([&] { residues = KaSel::ordered_selector_strings(*mol, *indices); })) return nullptr;
+    return fastpath::StringList(residues);
+}
+
 // repeated_residue(mol) -> the selector string of the first residue key met
 // again after other residues, or None.
 PyObject* RepeatedResidue(PyObject*, PyObject* arg) {
@@ -420,6 +438,7 @@ PyMethodDef methods[] = {
      "Selected atom indices: (owner, address, count) of a uint32 buffer that lives as long as owner."},
     {"mask", Mask, METH_VARARGS, "Selection mask as a bytearray with one byte per atom index."},
     {"residues", Residues, METH_VARARGS, "Residue selector strings of the selection, in residue order."},
+    {"residues_of", ResiduesOf, METH_VARARGS, "Residue selector strings of an indices() result, in residue order."},
     {"answer", Answer, METH_VARARGS,
      "(count, indices or None, residues or None) of a parsed KaSelection on a molecule."},
     {"rows", Rows, METH_VARARGS, "Printed lines (indices, table rows or JSON atoms) of part of an indices() result."},

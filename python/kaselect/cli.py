@@ -133,10 +133,10 @@ def main(argv=None):
     elif args.indices:
         _write_rows(mol, selected, count, _INDEX_ROWS, out)
     elif args.residues:
-        out.write("".join(f"{s}\n" for s in kaselect.selected_residues(mol, args.selection)))
+        out.write("".join(f"{s}\n" for s in kaselect._fastpath.residues_of(mol, selected)))
     elif args.json:
         _print_json(mol, selected, count, {"selection": canonical, "count": count,
-                                           "residues": kaselect.selected_residues(mol, args.selection)}, out)
+                                           "residues": kaselect._fastpath.residues_of(mol, selected)}, out)
     else:
         _print_table(mol, selected, count, out)
         out.write(f"{count} of {mol.NumAtoms()} atoms selected\n")
