@@ -51,7 +51,8 @@ private:
 // come in the order of reading the whole text first: a file that cannot be
 // read, then NUL bytes, then faults in the records.
 MolList ReadPdbSource(TextSource& source, const std::string& fileName, ReadScope scope);
-MolList ReadPdbText(std::string text, const std::string& fileName, ReadScope scope);
+// The same from text in memory.
+MolList ReadPdbText(std::string_view text, const std::string& fileName, ReadScope scope);
 // mmCIF read from a source in one pass, atom sites straight into the
 // molecules. Throws WholeTextNeeded for a file that only ReadMmcifText reads
 // exactly (and for every fault, which ReadMmcifText reports in its order);

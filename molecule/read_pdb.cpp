@@ -707,7 +707,7 @@ MolList ReadPdbSource(TextSource& source, const std::string& fileName, ReadScope
     return molecules;
 }
 
-MolList ReadPdbText(std::string text, const std::string& fileName, ReadScope scope) {
+MolList ReadPdbText(std::string_view text, const std::string& fileName, ReadScope scope) {
     StringSource source(text);
     return ReadPdbSource(source, fileName, scope);
 }
