@@ -347,7 +347,7 @@ bool IsWater(const std::string& name) {
 // Residues read without ATOM or HETATM are hetero unless their entity is a
 // polymer: the entity of their label_asym_id (from _struct_asym, or else from
 // the first model's residues), or for a subchain of no known entity, a guess
-// from the subchain (water, a polymer when longer than one residue).
+// from the subchain (water, a polymer when longer than one sequence position).
 void SetHeteroByEntity(cif::Block& block, gemmi::Structure& st, std::vector<StreamedModel>& models) {
     bool needed = false;
     for (const StreamedModel& model : models)
@@ -367,10 +367,14 @@ void SetHeteroByEntity(cif::Block& block, gemmi::Structure& st, std::vector<Stre
             gemmi::EntityType type = gemmi::EntityType::Unknown;
             if (const gemmi::Entity* entity = gemmi::find_entity_of_subchain(model.subchains[begin], st.entities))
                 type = entity->entity_type;
-            if (type == gemmi::EntityType::Unknown)
+            if (type == gemmi::EntityType::Unknown) {
+                // Its length in sequence positions: neighbours with one number count once.
+                size_t length = end - begin;
+                for (size_t r = begin + 1; r < end; ++r) length -= model.identities[r].seqid == model.identities[r - 1].seqid;
                 type = IsWater(model.residues[begin].name) ? gemmi::EntityType::Water
-                       : end - begin > 1                 ? gemmi::EntityType::Polymer
+                       : length > 1                      ? gemmi::EntityType::Polymer
                                                          : gemmi::EntityType::NonPolymer;
+            }
             const bool hetero = type == gemmi::EntityType::NonPolymer || type == gemmi::EntityType::Water ||
                                 type == gemmi::EntityType::Branched;
             for (size_t r = begin; r < end; ++r)

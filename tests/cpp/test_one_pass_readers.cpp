@@ -86,6 +86,9 @@ const std::pair<const char*, std::string> kMmcifCases[] = {
                      ". 4 C C1 . LIG D 3 . ? 9 9 9 1 30 8 Y 1\n"
                      ". 5 C C2 . LIG E 3 . ? 9 9 8 1 30 8 Z 1\n"
                      ". 6 C C2 . LIG E 3 . ? 9 9 7 1 30 9 Z 1\n"
+                     // Two residues at one sequence position: one long, not a polymer.
+                     ". 7 C CA . SER F 4 . ? 3 3 3 1 30 10 W 1\n"
+                     ". 8 C CA . THR F 4 . ? 3 3 4 1 30 10 W 1\n"
                      "loop_\n_struct_asym.id\n_struct_asym.entity_id\nA 1\nC 2\n"},
     {"no struct_asym", std::string("data_noasym\nloop_\n_entity.id\n_entity.type\n1 polymer\n3 non-polymer\n") +
                            kAtomSiteHead +
