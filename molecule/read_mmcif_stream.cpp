@@ -8,7 +8,6 @@
 #include <gemmi/cif.hpp>
 #include <gemmi/mmcif.hpp>
 
-#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <unordered_map>
@@ -23,11 +22,6 @@ namespace {
 namespace cif = gemmi::cif;
 namespace pegtl = tao::pegtl;
 
-// Coordinates beyond this magnitude are not from a real structure.
-constexpr double kMaxCoordinate = 1.0e15;
-
-char BlankIfUnset(char c) { return c == '\0' ? ' ' : c; }
-
 struct ResidueIdHash {
     size_t operator()(const gemmi::ResidueId& id) const {
         const size_t number = id.seqid.num.has_value() ? size_t(uint32_t(*id.seqid.num)) : size_t(1) << 33;
@@ -35,14 +29,6 @@ struct ResidueIdHash {
                std::hash<std::string>()(id.name);
     }
 };
-
-// The number of a model from its name; the model's place when the name is no integer.
-int ModelNumber(const std::string& name, size_t index) {
-    int number = 0;
-    auto [end, ec] = std::from_chars(name.data(), name.data() + name.size(), number);
-    if (ec != std::errc() || end != name.data() + name.size()) return static_cast<int>(index) + 1;
-    return number;
-}
 
 struct StreamedModel {
     std::string name;

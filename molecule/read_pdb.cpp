@@ -185,8 +185,6 @@ struct ResidueIdentityHash {
     }
 };
 
-char BlankIfUnset(char c) { return c == '\0' ? ' ' : c; }
-
 struct ParsedModel {
     std::string name;  // the model number as text
     int number;

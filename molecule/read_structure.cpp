@@ -1,6 +1,5 @@
 #include "molecule/read_structure.h"
 
-#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -10,11 +9,6 @@
 namespace Kamol::io_detail {
 
 namespace {
-
-// Coordinates beyond this magnitude are not from a real structure.
-constexpr double kMaxCoordinate = 1.0e15;
-
-char BlankIfUnset(char c) { return c == '\0' ? ' ' : c; }
 
 int SequenceNumber(const gemmi::SeqId& seqid) { return seqid.num.has_value() ? *seqid.num : 0; }
 
@@ -26,21 +20,13 @@ bool IsHetero(const gemmi::Residue& res) {
            res.entity_type == gemmi::EntityType::Branched;
 }
 
-int ModelNumber(const gemmi::Model& model, size_t modelIndex) {
-    int number = 0;
-    const std::string& name = model.name;
-    auto [end, ec] = std::from_chars(name.data(), name.data() + name.size(), number);
-    if (ec != std::errc() || end != name.data() + name.size()) return static_cast<int>(modelIndex) + 1;
-    return number;
-}
-
 // Builds the molecule of one model. Each residue's atoms are released from
 // gemmi's structure as soon as they are converted, so that the two never
 // hold the whole model at once.
 class MoleculeBuilder {
 public:
     MoleculeBuilder(gemmi::Structure& st, size_t modelIndex, const std::string& fileName)
-        : st_(st), model_(st.models[modelIndex]), modelNumber_(ModelNumber(model_, modelIndex)), fileName_(fileName) {}
+        : st_(st), model_(st.models[modelIndex]), modelNumber_(ModelNumber(model_.name, modelIndex)), fileName_(fileName) {}
 
     int ModelNumberOf() const { return modelNumber_; }
     const std::vector<ModelResidue>& Residues() const { return residues_; }
@@ -92,6 +78,13 @@ private:
 };
 
 }  // namespace
+
+int ModelNumber(const std::string& name, size_t index) {
+    int number = 0;
+    auto [end, ec] = std::from_chars(name.data(), name.data() + name.size(), number);
+    if (ec != std::errc() || end != name.data() + name.size()) return static_cast<int>(index) + 1;
+    return number;
+}
 
 void CollectHelicesAndSheets(const gemmi::Structure& st, std::vector<SecondaryRange>& ranges) {
     auto add = [&](const gemmi::AtomAddress& begin, const gemmi::AtomAddress& end, uint32_t flags) {

@@ -16,6 +16,13 @@
 namespace Kamol::io_detail {
 
 // mmCIF checks and steps shared by the whole-text and the one-pass reader.
+
+// Coordinates beyond this magnitude are not from a real structure.
+constexpr double kMaxCoordinate = 1.0e15;
+// The number of a model from its name; its place (from 0) plus one when the
+// name is no integer.
+int ModelNumber(const std::string& name, size_t index);
+
 // Throws FormatError when the block lacks a column without which no atom can
 // be placed.
 void RequireAtomSiteColumns(const gemmi::cif::Block& block, const std::string& fileName);

@@ -45,6 +45,10 @@ struct LinkRecord {
     LinkPartner first, second;
 };
 
+// A residue field or alternate location that gemmi leaves unset ('\0') reads
+// as a blank.
+inline char BlankIfUnset(char c) { return c == '\0' ? ' ' : c; }
+
 // What the file says beyond the atoms.
 struct StructureRecords {
     std::vector<SecondaryRange> ranges;  // helices, strands and turns
