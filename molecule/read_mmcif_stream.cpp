@@ -22,10 +22,11 @@ namespace {
 namespace cif = gemmi::cif;
 namespace pegtl = tao::pegtl;
 
+// Consistent with gemmi's comparison, which ignores the insertion code's case.
 struct ResidueIdHash {
     size_t operator()(const gemmi::ResidueId& id) const {
         const size_t number = id.seqid.num.has_value() ? size_t(uint32_t(*id.seqid.num)) : size_t(1) << 33;
-        return (number * 0x9e3779b97f4a7c15ULL) ^ (size_t(uint8_t(id.seqid.icode)) << 40) ^
+        return (number * 0x9e3779b97f4a7c15ULL) ^ (size_t(uint8_t(id.seqid.icode | 0x20)) << 40) ^
                std::hash<std::string>()(id.name);
     }
 };

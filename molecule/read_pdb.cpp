@@ -164,24 +164,22 @@ double ReadDecimal(const char* begin, const char* end) {
     return value;
 }
 
-// A residue as gemmi tells residues apart within a chain part, beyond the
-// fields of ModelResidue.
+// A residue as gemmi tells residues apart within a chain part: its number
+// and insertion code as gemmi compares them (the code's letter case aside, a
+// blank and an unset code alike), segment and name.
 struct ResidueIdentity {
-    bool hasNumber;
-    int number;
-    char icode;  // as read ('\0' when unset)
+    gemmi::SeqId seqid;
     std::string segment;
     std::string name;
     bool operator==(const ResidueIdentity& o) const {
-        return hasNumber == o.hasNumber && (!hasNumber || number == o.number) && icode == o.icode &&
-               segment == o.segment && name == o.name;
+        return seqid == o.seqid && segment == o.segment && name == o.name;
     }
 };
 
 struct ResidueIdentityHash {
     size_t operator()(const ResidueIdentity& id) const {
         size_t h = std::hash<std::string>()(id.name) ^ (std::hash<std::string>()(id.segment) << 1);
-        return h ^ (size_t(id.hasNumber ? id.number : INT32_MIN) * 0x9e3779b97f4a7c15ULL) ^ size_t(uint8_t(id.icode));
+        return h ^ (size_t(uint32_t(*id.seqid.num)) * 0x9e3779b97f4a7c15ULL) ^ size_t(uint8_t(id.seqid.icode | 0x20));
     }
 };
 
@@ -395,8 +393,7 @@ private:
 
     static bool SameResidue(const ResidueIdentity& id, const gemmi::SeqId& seqid, std::string_view segment,
                             std::string_view name) {
-        return id.hasNumber == seqid.num.has_value() && (!id.hasNumber || id.number == *seqid.num) &&
-               id.icode == seqid.icode && id.segment == segment && id.name == name;
+        return id.seqid == seqid && id.segment == segment && id.name == name;
     }
 
     // A new chain part: in a model of its own when no model is open.
@@ -418,13 +415,12 @@ private:
     // residue with that identity, or a new one.
     void FindResidue(ParsedModel& model, const char* line, const gemmi::SeqId& seqid, std::string_view segment,
                      std::string_view name) {
-        ResidueIdentity id{seqid.num.has_value(), seqid.num.has_value() ? *seqid.num : 0, seqid.icode,
-                           std::string(segment), std::string(name)};
+        ResidueIdentity id{seqid, std::string(segment), std::string(name)};
         auto [found, added] = residueIndex_.try_emplace(std::move(id), uint32_t(model.residues.size()));
         const uint32_t index = found->second;
         if (added) {
-            model.residues.push_back({chainName_, std::string(name), found->first.number, BlankIfUnset(seqid.icode),
-                                      model.mol->IndexLimit(), 0});
+            model.residues.push_back({chainName_, std::string(name), seqid.num.has_value() ? *seqid.num : 0,
+                                      BlankIfUnset(seqid.icode), model.mol->IndexLimit(), 0});
             model.identities.push_back(found->first);
             model.hetero.push_back(gemmi::alpha_up(line[0]) == 'H');
         } else if (model.atomResidues.empty()) {
@@ -568,8 +564,7 @@ private:
         for (size_t r = 0; r < model.residues.size(); ++r) {
             const ModelResidue& residue = model.residues[r];
             const ResidueIdentity& id = model.identities[r];
-            if (residue.chain != partner.chain || id.hasNumber != seqid.num.has_value() ||
-                (id.hasNumber && id.number != *seqid.num) || id.icode != seqid.icode || id.name != partner.residueName ||
+            if (residue.chain != partner.chain || !(id.seqid == seqid) || id.name != partner.residueName ||
                 !id.segment.empty())
                 continue;
             const KaAtomColumns& columns = model.mol->Columns();

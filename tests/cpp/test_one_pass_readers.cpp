@@ -78,6 +78,9 @@ const std::pair<const char*, std::string> kMmcifCases[] = {
                  "HETATM 4 O O . HOH C 2 . ? 5 5 5 1 20 7 X 1\n"
                  "ATOM 5 N N . GLY A 1 1 ? 0 0 1 1 10 5 X 2\n"
                  "ATOM 6 N N . GLY A 1 1 A 0 1 1 1 10 5 'X' 1\n"
+                 "ATOM 8 C CA . ALA A 1 2 ? 1.5 1 1 1 10 6 X 1\n"
+                 // Insertion codes match whatever their case.
+                 "ATOM 9 C CB . GLY A 1 1 a 0 2 1 1 10 5 X 1\n"
                  "'HETATM' 7 C C1 B LIG D 3 . ? 9 9 9 1 30 8 Y 2\n"},
     {"entities", std::string("data_entities\nloop_\n_entity.id\n_entity.type\n1 polymer\n2 water\n") + kAtomSiteHead +
                      ". 1 N N . GLY A 1 1 ? 0 0 0 1 10 5 X 1\n"
@@ -170,6 +173,17 @@ TEST(PdbOnePass, AtomsOfAResidueMetAgainJoinItAndLinksFindThem) {
     EXPECT_EQ(serials, (std::vector<int>{1, 3, 2, 4}));
     // The link joins GLY's C (read third, now second) to ALA's N, 3 A apart.
     EXPECT_TRUE(Kamol::AreBonded(*mol->GetAtom(1), *mol->GetAtom(2)));
+}
+
+TEST(PdbOnePass, InsertionCodesMatchWhateverTheirCase) {
+    ScratchDir dir;
+    auto withCode = [](std::string line, char icode) { return line.replace(26, 1, 1, icode); };
+    std::string text = withCode(AtomLine(1, " CA", "ALA", 'A', 2, 0.0f), 'a') + AtomLine(2, " CA", "GLY", 'A', 3, 4.0f) +
+                       withCode(AtomLine(3, " CB", "ALA", 'A', 2, 1.5f), 'A');
+    auto mol = ReadMolecule(dir.Write("icodes.pdb", text));
+    std::vector<std::pair<int, char>> order;
+    for (const auto* atom : Atoms(*mol)) order.emplace_back(Res(atom).serialNumber, Res(atom).insertCode);
+    EXPECT_EQ(order, (std::vector<std::pair<int, char>>{{1, 'a'}, {3, 'a'}, {2, ' '}}));
 }
 
 TEST(PdbOnePass, DisulfideTakesTheFirstSulfurWhenSgHasOnlyAlternates) {
