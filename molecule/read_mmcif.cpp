@@ -143,6 +143,17 @@ void CollectTurns(gemmi::cif::Block& block, std::vector<SecondaryRange>& ranges)
     }
 }
 
+gemmi::Structure StructureOfBlock(gemmi::cif::Block& block, const std::string& fileName, StructureRecords& records) {
+    RequireAtomSiteColumns(block, fileName);
+    RequireIntegersInRange(block, fileName);
+    DropUnusedCategories(block);
+    gemmi::Structure st = gemmi::make_structure_from_block(block);
+    CollectHelicesAndSheets(st, records.ranges);
+    CollectTurns(block, records.ranges);
+    CollectLinks(st, records.links);
+    return st;
+}
+
 MolList ReadMmcifText(std::string text, const std::string& fileName, ReadScope scope) {
     RequireText(text, fileName);
     MolList molecules;
@@ -151,14 +162,8 @@ MolList ReadMmcifText(std::string text, const std::string& fileName, ReadScope s
         std::string().swap(text);  // the document holds every value now
         for (gemmi::cif::Block& block : doc.blocks) {
             if (!block.has_tag("_atom_site.Cartn_x") && !block.has_tag("_atom_site.id")) continue;
-            RequireAtomSiteColumns(block, fileName);
-            RequireIntegersInRange(block, fileName);
-            DropUnusedCategories(block);
-            gemmi::Structure st = gemmi::make_structure_from_block(block);
             StructureRecords records;
-            CollectHelicesAndSheets(st, records.ranges);
-            CollectTurns(block, records.ranges);
-            CollectLinks(st, records.links);
+            gemmi::Structure st = StructureOfBlock(block, fileName, records);
             std::vector<gemmi::cif::Item>().swap(block.items);  // the structure holds what is used
             BuildMolecules(st, records, fileName, scope, molecules);
             if (scope == ReadScope::First && !molecules.empty()) return molecules;

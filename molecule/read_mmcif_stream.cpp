@@ -22,15 +22,6 @@ namespace {
 namespace cif = gemmi::cif;
 namespace pegtl = tao::pegtl;
 
-// Consistent with gemmi's comparison, which ignores the insertion code's case.
-struct ResidueIdHash {
-    size_t operator()(const gemmi::ResidueId& id) const {
-        const size_t number = id.seqid.num.has_value() ? size_t(uint32_t(*id.seqid.num)) : size_t(1) << 33;
-        return (number * 0x9e3779b97f4a7c15ULL) ^ (size_t(uint8_t(id.seqid.icode | 0x20)) << 40) ^
-               std::hash<std::string>()(id.name);
-    }
-};
-
 struct StreamedModel {
     std::string name;
     int number;
@@ -169,25 +160,19 @@ private:
                     const char c = gemmi::alpha_up(row[group_][i]);
                     if (c == 'A' || c == 'H' || c == '\0') het = c;
                 }
-            model.residues.push_back({chainName_, rid.name, rid.seqid.num.has_value() ? *rid.seqid.num : 0,
+            model.residues.push_back({chainName_, rid.name, SequenceNumber(rid.seqid),
                                       BlankIfUnset(rid.seqid.icode), model.mol ? model.mol->IndexLimit() : 0, 0});
             model.identities.push_back(std::move(rid));
             model.hetFlags.push_back(het);
             model.subchains.push_back(cif::as_string(row[labelAsym_]));
             model.entityIds.push_back(Has(row, labelEntity_) ? cif::as_string(row[labelEntity_]) : std::string());
             model.chainParts.push_back(chainPart_);
-        } else if (model.atomResidues.empty() && model.mol) {
-            // Until now the atoms of each residue were contiguous.
-            for (uint32_t r = 0; r < model.residues.size(); ++r)
-                model.atomResidues.insert(model.atomResidues.end(), model.residues[r].atomCount, r);
+        } else if (model.mol) {
+            TrackAtomResidues(model.residues, model.atomResidues);
         }
         residue_ = int64_t(index);
-        const ModelResidue& residue = model.residues[index];
-        record_.residueName = residue.name;
-        record_.residueNumber = residue.number;
-        record_.insertCode = residue.icode;
         // Without ATOM or HETATM the entity decides, once all is read (SetHeteroByEntity).
-        record_.hetAtom = model.hetFlags[index] == 'H';
+        SetResidueFields(record_, model.residues[index], model.hetFlags[index] == 'H');
     }
 
     const ReadScope scope_;
@@ -397,21 +382,13 @@ MolList ReadInOnePass(TextSource& source, const std::string& fileName, ReadScope
     cif::Block& block = doc.blocks[state.atomSiteBlock];
     for (const cif::Item& item : block.items)
         if (item.type == cif::ItemType::Pair && IsAtomSiteTag(item.pair[0])) throw WholeTextNeeded();
-    RequireAtomSiteColumns(block, fileName);
-    RequireIntegersInRange(block, fileName);
-    DropUnusedCategories(block);
-    gemmi::Structure st = gemmi::make_structure_from_block(block);
     StructureRecords records;
-    CollectHelicesAndSheets(st, records.ranges);
-    CollectTurns(block, records.ranges);
-    CollectLinks(st, records.links);
-
-    auto entry = st.info.find("_entry.id");
-    const std::string title = entry != st.info.end() ? entry->second : st.name;
+    gemmi::Structure st = StructureOfBlock(block, fileName, records);
+    const std::string title = TitleOf(st);
     MolList molecules;
     for (StreamedModel& model : atoms.Models()) {
         if (!model.mol) continue;
-        if (!model.atomResidues.empty()) PutInResidueOrder(model.mol, model.residues, model.atomResidues);
+        PutInResidueOrder(model.mol, model.residues, model.atomResidues);
         model.mol->SetTitle(title);
     }
     SetHeteroByEntity(block, st, atoms.Models());

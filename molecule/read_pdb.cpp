@@ -17,8 +17,8 @@
 #include <unordered_map>
 
 #include "molecule/io_formats.h"
+#include "molecule/read_structure.h"
 #include "molecule/residue.h"
-#include "molecule/structure_records.h"
 #include "system/message.h"
 
 namespace Kamol::io_detail {
@@ -164,32 +164,13 @@ double ReadDecimal(const char* begin, const char* end) {
     return value;
 }
 
-// A residue as gemmi tells residues apart within a chain part: its number
-// and insertion code as gemmi compares them (the code's letter case aside, a
-// blank and an unset code alike), segment and name.
-struct ResidueIdentity {
-    gemmi::SeqId seqid;
-    std::string segment;
-    std::string name;
-    bool operator==(const ResidueIdentity& o) const {
-        return seqid == o.seqid && segment == o.segment && name == o.name;
-    }
-};
-
-struct ResidueIdentityHash {
-    size_t operator()(const ResidueIdentity& id) const {
-        size_t h = std::hash<std::string>()(id.name) ^ (std::hash<std::string>()(id.segment) << 1);
-        return h ^ (size_t(uint32_t(*id.seqid.num)) * 0x9e3779b97f4a7c15ULL) ^ size_t(uint8_t(id.seqid.icode | 0x20));
-    }
-};
-
 struct ParsedModel {
     std::string name;  // the model number as text
     int number;
     bool hasAtoms = false;
     std::unique_ptr<KaGraphMol> mol;  // null unless the model is built
     std::vector<ModelResidue> residues;
-    std::vector<ResidueIdentity> identities;  // by residue
+    std::vector<gemmi::ResidueId> identities;  // by residue
     std::vector<uint8_t> hetero;              // by residue, from its first record
     // By atom, the residue an atom joined, once an atom joined a residue
     // other than the last one (its molecule is then put in residue order).
@@ -242,7 +223,7 @@ public:
         const std::string title = entryId_.empty() ? gemmi::path_basename(fileName_, {".gz", ".pdb"}) : entryId_;
         for (ParsedModel& model : models_) {
             if (!model.mol) continue;
-            if (!model.atomResidues.empty()) PutInResidueOrder(model.mol, model.residues, model.atomResidues);
+            PutInResidueOrder(model.mol, model.residues, model.atomResidues);
             model.mol->SetTitle(title);
             CompleteModel(*model.mol, model.residues, model.number, records_, fileName_);
             molecules.push_back(std::move(model.mol));
@@ -391,7 +372,7 @@ private:
         ++model.residues[size_t(residue_)].atomCount;
     }
 
-    static bool SameResidue(const ResidueIdentity& id, const gemmi::SeqId& seqid, std::string_view segment,
+    static bool SameResidue(const gemmi::ResidueId& id, const gemmi::SeqId& seqid, std::string_view segment,
                             std::string_view name) {
         return id.seqid == seqid && id.segment == segment && id.name == name;
     }
@@ -415,25 +396,19 @@ private:
     // residue with that identity, or a new one.
     void FindResidue(ParsedModel& model, const char* line, const gemmi::SeqId& seqid, std::string_view segment,
                      std::string_view name) {
-        ResidueIdentity id{seqid, std::string(segment), std::string(name)};
+        gemmi::ResidueId id{seqid, std::string(segment), std::string(name)};
         auto [found, added] = residueIndex_.try_emplace(std::move(id), uint32_t(model.residues.size()));
         const uint32_t index = found->second;
         if (added) {
-            model.residues.push_back({chainName_, std::string(name), seqid.num.has_value() ? *seqid.num : 0,
+            model.residues.push_back({chainName_, std::string(name), SequenceNumber(seqid),
                                       BlankIfUnset(seqid.icode), model.mol->IndexLimit(), 0});
             model.identities.push_back(found->first);
             model.hetero.push_back(gemmi::alpha_up(line[0]) == 'H');
-        } else if (model.atomResidues.empty()) {
-            // Until now the atoms of each residue were contiguous.
-            for (uint32_t r = 0; r < model.residues.size(); ++r)
-                model.atomResidues.insert(model.atomResidues.end(), model.residues[r].atomCount, r);
+        } else {
+            TrackAtomResidues(model.residues, model.atomResidues);
         }
         residue_ = int64_t(index);
-        const ModelResidue& residue = model.residues[index];
-        record_.residueName = residue.name;
-        record_.residueNumber = residue.number;
-        record_.insertCode = residue.icode;
-        record_.hetAtom = model.hetero[index] != 0;
+        SetResidueFields(record_, model.residues[index], model.hetero[index] != 0);
     }
 
     int64_t FindModel(const std::string& name) const {
@@ -547,8 +522,8 @@ private:
         int helixClass = helix ? read_int(p + 38, 2) : 0;
         if (helixClass < 1 || helixClass > 10) helixClass = 0;
         records_.ranges.push_back({std::string(TextField(p + (helix ? 18 : 20), 2, 2)),
-                                   begin.num.has_value() ? *begin.num : 0, BlankIfUnset(begin.icode),
-                                   end.num.has_value() ? *end.num : 0, BlankIfUnset(end.icode),
+                                   SequenceNumber(begin), BlankIfUnset(begin.icode),
+                                   SequenceNumber(end), BlankIfUnset(end.icode),
                                    helix ? HelixClassFlags(helixClass) : kSheetFlag});
     }
 
@@ -557,13 +532,13 @@ private:
     // sulfur), looked up in the file's first model.
     LinkPartner DisulfidePartner(std::string chain, const char* number, const char* name) const {
         const gemmi::SeqId seqid = gemmi::pdb_impl::read_seq_id(number);
-        LinkPartner partner{std::move(chain), std::string(TextField(name, 3, 3)), seqid.num.has_value() ? *seqid.num : 0,
+        LinkPartner partner{std::move(chain), std::string(TextField(name, 3, 3)), SequenceNumber(seqid),
                             BlankIfUnset(seqid.icode), "SG", '\0'};
         if (models_.empty() || !models_[0].mol) return partner;
         const ParsedModel& model = models_[0];
         for (size_t r = 0; r < model.residues.size(); ++r) {
             const ModelResidue& residue = model.residues[r];
-            const ResidueIdentity& id = model.identities[r];
+            const gemmi::ResidueId& id = model.identities[r];
             if (residue.chain != partner.chain || !(id.seqid == seqid) || id.name != partner.residueName ||
                 !id.segment.empty())
                 continue;
@@ -590,8 +565,7 @@ private:
     // columns 60-65 and 67-72) have no partner in the model.
     void CollectLinks() {
         // The SSBOND lookup reads the first model's residues in their final order.
-        if (!models_.empty() && models_[0].mol && !models_[0].atomResidues.empty())
-            PutInResidueOrder(models_[0].mol, models_[0].residues, models_[0].atomResidues);
+        if (!models_.empty() && models_[0].mol) PutInResidueOrder(models_[0].mol, models_[0].residues, models_[0].atomResidues);
         for (const std::string& text : links_) {
             const char* r = text.c_str();
             if (TextField(r + 59, 6, 6) != TextField(r + 66, 6, 6)) continue;
@@ -606,7 +580,7 @@ private:
                 const gemmi::SeqId seqid = gemmi::pdb_impl::read_seq_id(t + 22);
                 (i == 0 ? link.first : link.second) =
                     LinkPartner{std::string(TextField(t + 20, 2, 2)), std::string(TextField(t + 17, 3, 3)),
-                                seqid.num.has_value() ? *seqid.num : 0, BlankIfUnset(seqid.icode),
+                                SequenceNumber(seqid), BlankIfUnset(seqid.icode),
                                 std::string(TextField(t + 12, 4, 4)), t[16] == ' ' ? '\0' : t[16]};
             }
             records_.links.push_back(std::move(link));
@@ -627,7 +601,7 @@ private:
     bool inChain_ = false;
     std::string chainName_;
     int64_t residue_ = -1;  // the current residue of the open model's chain part
-    std::unordered_map<ResidueIdentity, uint32_t, ResidueIdentityHash> residueIndex_;  // of the chain part
+    std::unordered_map<gemmi::ResidueId, uint32_t, ResidueIdHash> residueIndex_;  // of the chain part
     char lineStart_[36] = {};
     int lastAnisou_ = 0;  // U11 of the last atom's ANISOU record, 0 when none
     KaResidue record_;

@@ -10,8 +10,6 @@ namespace Kamol::io_detail {
 
 namespace {
 
-int SequenceNumber(const gemmi::SeqId& seqid) { return seqid.num.has_value() ? *seqid.num : 0; }
-
 // HETATM from the record; an mmCIF file without _atom_site.group_PDB leaves
 // it to the residue's entity: everything outside polymers is hetero.
 bool IsHetero(const gemmi::Residue& res) {
@@ -33,8 +31,7 @@ public:
 
     std::unique_ptr<KaGraphMol> Build() {
         auto mol = std::make_unique<KaGraphMol>();
-        auto entry = st_.info.find("_entry.id");
-        mol->SetTitle(entry != st_.info.end() ? entry->second : st_.name);
+        mol->SetTitle(TitleOf(st_));
         size_t atomCount = 0;
         for (const gemmi::Chain& chain : model_.chains)
             for (const gemmi::Residue& res : chain.residues) atomCount += res.atoms.size();
@@ -78,6 +75,11 @@ private:
 };
 
 }  // namespace
+
+std::string TitleOf(const gemmi::Structure& st) {
+    auto entry = st.info.find("_entry.id");
+    return entry != st.info.end() ? entry->second : st.name;
+}
 
 int ModelNumber(const std::string& name, size_t index) {
     int number = 0;

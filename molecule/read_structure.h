@@ -1,11 +1,13 @@
 // Turning a structure parsed by gemmi (from mmCIF) into molecules: residue
 // records, secondary-structure flags, bonds from the file's records and
-// perceived bonds for the rest.
+// perceived bonds for the rest; and the pieces of gemmi's reading that the
+// structure readers share.
 #pragma once
 
 #include <gemmi/cifdoc.hpp>
 #include <gemmi/model.hpp>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,6 +24,19 @@ constexpr double kMaxCoordinate = 1.0e15;
 // The number of a model from its name; its place (from 0) plus one when the
 // name is no integer.
 int ModelNumber(const std::string& name, size_t index);
+// A residue number as the records hold it: 0 when gemmi has none.
+inline int SequenceNumber(const gemmi::SeqId& seqid) { return seqid.num.has_value() ? *seqid.num : 0; }
+// Residues as gemmi tells them apart within a chain part (number, insertion
+// code, segment, name), hashed consistently with its comparison, which
+// ignores the insertion code's letter case.
+struct ResidueIdHash {
+    size_t operator()(const gemmi::ResidueId& id) const {
+        const size_t h = std::hash<std::string>()(id.name) ^ (std::hash<std::string>()(id.segment) << 1);
+        return h ^ (size_t(uint32_t(*id.seqid.num)) * 0x9e3779b97f4a7c15ULL) ^ size_t(uint8_t(id.seqid.icode | 0x20));
+    }
+};
+// The molecules' title: the entry id, else the structure's name.
+std::string TitleOf(const gemmi::Structure& st);
 
 // Throws FormatError when the block lacks a column without which no atom can
 // be placed.
@@ -39,6 +54,10 @@ bool IsUsedCategory(const gemmi::cif::Item& item);
 void DropUnusedCategories(gemmi::cif::Block& block);
 // Appends the turns of _struct_conf, which gemmi leaves out of its helices.
 void CollectTurns(gemmi::cif::Block& block, std::vector<SecondaryRange>& ranges);
+// The structure gemmi builds from a block with atom sites, after the checks
+// above and with unused categories dropped; its helices, sheets, turns and
+// links are appended to `records`.
+gemmi::Structure StructureOfBlock(gemmi::cif::Block& block, const std::string& fileName, StructureRecords& records);
 
 // Appends gemmi's helices (flags by helix class) and sheet strands.
 void CollectHelicesAndSheets(const gemmi::Structure& st, std::vector<SecondaryRange>& ranges);

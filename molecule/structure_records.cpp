@@ -167,8 +167,21 @@ private:
 
 }  // namespace
 
+void SetResidueFields(KaResidue& record, const ModelResidue& residue, bool hetAtom) {
+    record.residueName = residue.name;
+    record.residueNumber = residue.number;
+    record.insertCode = residue.icode;
+    record.hetAtom = hetAtom;
+}
+
+void TrackAtomResidues(const std::vector<ModelResidue>& residues, std::vector<uint32_t>& atomResidues) {
+    if (!atomResidues.empty()) return;
+    for (uint32_t r = 0; r < residues.size(); ++r) atomResidues.insert(atomResidues.end(), residues[r].atomCount, r);
+}
+
 void PutInResidueOrder(std::unique_ptr<KaGraphMol>& mol, std::vector<ModelResidue>& residues,
                        std::vector<uint32_t>& atomResidues) {
+    if (atomResidues.empty()) return;
     const KaGraphMol& old = *mol;
     const uint32_t count = old.IndexLimit();
     std::vector<uint32_t> order(count);

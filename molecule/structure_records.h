@@ -67,10 +67,18 @@ struct ModelResidue {
     uint32_t atomCount;
 };
 
-// Rebuilds a model's molecule with each residue's atoms together, residues
-// in their order: `atomResidues` gives each atom's residue (atoms of a
-// residue met again later in its chain joined it). Sets the residues' first
-// atoms and empties `atomResidues`.
+// The residue fields of a model's residue in a record.
+void SetResidueFields(KaResidue& record, const ModelResidue& residue, bool hetAtom);
+
+// Readers add a model's atoms in file order and count them per residue. While
+// each residue's atoms come together, its first atom and count place them;
+// once an atom joins a residue other than the last one, TrackAtomResidues
+// starts `atomResidues`, each atom's residue, which the reader then extends
+// atom by atom.
+void TrackAtomResidues(const std::vector<ModelResidue>& residues, std::vector<uint32_t>& atomResidues);
+// When `atomResidues` was started, rebuilds the molecule with each residue's
+// atoms together, residues in their order, sets the residues' first atoms and
+// empties `atomResidues`; otherwise the atoms are in order already.
 void PutInResidueOrder(std::unique_ptr<KaGraphMol>& mol, std::vector<ModelResidue>& residues,
                        std::vector<uint32_t>& atomResidues);
 
