@@ -2,6 +2,7 @@
 // distance and grouping sub-selections.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
