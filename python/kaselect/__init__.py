@@ -3,6 +3,7 @@
 Every proxy class, function and constant of the extension module ``_kaselect``
 is available here (``kaselect._kaselect`` is the extension itself).
 """
+from ._version import __version__  # noqa: F401
 from .kaselect import *  # noqa: F401,F403
 from . import _kaselect  # noqa: F401
 from .arrays import columns, get_coords, select_indices, select_mask, set_coords  # noqa: F401

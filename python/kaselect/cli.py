@@ -19,7 +19,12 @@ COLUMNS = ("index", "name", "resn", "resi", "icode", "chain", "element", "x", "y
 
 def _build_parser():
     # argparse exits with status 2 on usage errors, like a selection that does not parse.
-    parser = argparse.ArgumentParser(prog="kaselect", description="Select atoms of a molecular structure.")
+    from ._version import __version__
+    parser = argparse.ArgumentParser(
+        prog="kaselect", description="Select atoms of a molecular structure.",
+        epilog="Many files at once: kaselect batch -s SELECTION INPUT ... -o OUT.jsonl "
+               "(see kaselect batch --help).")
+    parser.add_argument("--version", action="version", version=f"kaselect {__version__}")
     parser.add_argument("structure", nargs="?", help="structure file (PDB, mmCIF, mol, SDF, MOL2; .gz ok)")
     parser.add_argument("selection", nargs="?", help="selection text, e.g. \"byres (ligand around 5)\"")
     parser.add_argument("--canonical", metavar="SELECTION",
