@@ -1,6 +1,19 @@
 """Selection results, coordinates and per-atom columns as NumPy arrays, made
 without a Python object per atom."""
+from __future__ import annotations
+
+from typing import TYPE_CHECKING
+
 from . import _fastpath
+
+if TYPE_CHECKING:
+    from collections.abc import Collection
+    from typing import Any
+
+    import numpy
+    from numpy.typing import ArrayLike, NDArray
+
+    from lumora.kamol import KaMolBase
 
 
 class _IndexBuffer:
@@ -15,7 +28,7 @@ class _IndexBuffer:
                                     "data": (address, False), "version": 3}
 
 
-def _index_array(buffer):
+def _index_array(buffer: tuple[object, int, int]) -> NDArray[numpy.uint32]:
     """A numpy.uint32 array over an (owner, address, count) buffer of the engine."""
     import numpy
     owner, address, count = buffer
@@ -24,20 +37,21 @@ def _index_array(buffer):
     return numpy.asarray(_IndexBuffer(owner, address, count, numpy.dtype(numpy.uint32).str))
 
 
-def select_indices(mol, text):
+def select_indices(mol: KaMolBase, text: str) -> NDArray[numpy.uint32]:
     """Indices of the atoms of `mol` selected by `text`, as a numpy.uint32 array
     in storage order (the same indices as EvaluateSelection)."""
     return _index_array(_fastpath.indices(mol, text))
 
 
-def select_mask(mol, text):
+def select_mask(mol: KaMolBase, text: str) -> NDArray[numpy.bool_]:
     """Boolean mask indexed by atom index: True where `text` selects the atom.
     Its length is one past the largest atom index; deleted atoms read False."""
     import numpy
     return numpy.frombuffer(_fastpath.mask(mol, text), dtype=numpy.bool_)
 
 
-def coordinate_array(coords, what="coords", rows=None):
+def coordinate_array(coords: ArrayLike, what: str = "coords",
+                     rows: int | None = None) -> NDArray[numpy.floating[Any]]:
     """`coords` as a float32 or float64 array of shape (N, 3). TypeError for
     None or another dtype, ValueError for another shape, or another N than
     `rows`."""
@@ -54,7 +68,7 @@ def coordinate_array(coords, what="coords", rows=None):
     return array
 
 
-def get_coords(mol):
+def get_coords(mol: KaMolBase) -> NDArray[numpy.float32]:
     """Coordinates of the live atoms of `mol` as a float32 array of shape (N, 3),
     one row per atom in storage order (row k is atom index k when no atom was
     deleted; else the "index" column of `columns` maps rows to indices)."""
@@ -62,7 +76,7 @@ def get_coords(mol):
     return numpy.frombuffer(_fastpath.coords(mol), dtype=numpy.float32).reshape(-1, 3)
 
 
-def set_coords(mol, coords):
+def set_coords(mol: KaMolBase, coords: ArrayLike) -> None:
     """Sets the coordinates of every live atom of `mol` from an (N, 3) array of
     float32 or float64 (any memory order), rows in storage order, in one call.
     Wrong shapes, dtypes or row counts raise TypeError or ValueError, and so do
@@ -81,7 +95,7 @@ COLUMN_NAMES = ("index", "name", "resname", "resid", "icode", "chain", "altloc",
                 "serial", "bfactor", "occupancy", "hetatm", "secondary")
 
 
-def columns(mol, names=None):
+def columns(mol: KaMolBase, names: Collection[str] | None = None) -> dict[str, NDArray[Any]]:
     """Per-atom columns of the live atoms of `mol`, rows in storage order, as a
     dict of NumPy arrays: "index" (atom index), "name", "resname", "resid",
     "icode", "chain", "altloc" (str), "element" (atomic number), "serial",

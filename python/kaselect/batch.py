@@ -8,16 +8,31 @@ Both back ends run the same task, answer_chunk: read each file of a chunk and
 evaluate every selection on each of its molecules. A worker parses each
 selection once and keeps the parsed selection for every later file.
 """
+from __future__ import annotations
+
 import collections
 import glob
 import math
 import os
+from typing import TYPE_CHECKING
 
 from lumora import kamol
 
 from . import _fastpath
 from .batch_pool import LocalPool, Lost
 from .kaselect import KaSelection
+
+if TYPE_CHECKING:
+    from collections.abc import Iterable, Iterator, Sequence
+    from typing import Any, TypeVar, Union
+
+    from distributed import Client
+
+    _T = TypeVar("_T")
+    # One answer of a file: {"path", "record", "selection", "atoms", "count"}
+    # (plus "residues" and "indices" when asked) or {"path", "record", "error"}.
+    _Record = dict[str, Any]
+    _PathLike = Union[str, os.PathLike[str]]
 
 # A file whose worker process dies this many times is given up as an error line.
 MAX_LOSSES = 3
@@ -33,7 +48,7 @@ class InputError(ValueError):
     file that cannot be read."""
 
 
-def default_workers():
+def default_workers() -> int:
     """The number of cores this process may run on."""
     try:
         return len(os.sched_getaffinity(0))
@@ -44,7 +59,7 @@ def default_workers():
 # ---- inputs --------------------------------------------------------------------
 
 
-def readable_name(name):
+def readable_name(name: str) -> bool:
     """Whether a file name has a structure suffix that ReadMolecule reads,
     after a trailing ".gz"."""
     if name.lower().endswith(".gz"):
@@ -80,13 +95,13 @@ def _listed(list_path):
         raise InputError(f"cannot read the list {list_path}: {error}") from None
 
 
-def expand_inputs(inputs):
+def expand_inputs(inputs: Iterable[_PathLike]) -> list[str]:
     """Structure paths from INPUTs, in the order given, each once: a file is
     taken as it is (a missing one gives an error line later), a directory is
     walked recursively for readable suffixes, a glob pattern (when no file has
     that name) is expanded, and "@LIST" stands for the paths in LIST, one per
     line, each expanded the same way."""
-    paths = {}
+    paths: dict[str, None] = {}
     for item in inputs:
         item = os.fspath(item)
         for entry in _listed(item[1:]) if item.startswith("@") else [item]:
@@ -95,7 +110,7 @@ def expand_inputs(inputs):
     return list(paths)
 
 
-def parse_selections(selections):
+def parse_selections(selections: str | Iterable[str]) -> list[str]:
     """Canonical texts of the selections; ValueError with the parser's message
     for the first that does not parse."""
     if isinstance(selections, str):
@@ -110,14 +125,14 @@ def parse_selections(selections):
     return list(dict.fromkeys(texts))
 
 
-def chunk_size(files, workers):
+def chunk_size(files: int, workers: int) -> int:
     return max(1, min(MAX_CHUNK, math.ceil(files / (CHUNKS_PER_WORKER * max(1, workers)))))
 
 
 # ---- the task that both back ends run --------------------------------------------
 
 # Selections parsed in this process, by canonical text.
-_parsed = {}
+_parsed: dict[str, KaSelection] = {}
 
 
 def _selection(text):
@@ -127,7 +142,8 @@ def _selection(text):
     return selection
 
 
-def answer_file(path, read_path, selections, residues, indices, all_records):
+def answer_file(path: str, read_path: str, selections: Iterable[str], residues: bool, indices: bool,
+                all_records: bool) -> list[_Record]:
     """The records of one file: one per (molecule record, selection), or one
     error record when the file cannot be read."""
     try:
@@ -148,7 +164,8 @@ def answer_file(path, read_path, selections, residues, indices, all_records):
     return records
 
 
-def answer_chunk(files, selections, residues, indices, all_records):
+def answer_chunk(files: Iterable[tuple[str, str]], selections: Iterable[str], residues: bool, indices: bool,
+                 all_records: bool) -> list[list[_Record]]:
     """answer_file for each (path, read_path) of `files`: a list of record lists."""
     return [answer_file(path, read_path, selections, residues, indices, all_records)
             for path, read_path in files]
@@ -209,12 +226,14 @@ class _LocalJobs(LocalPool):
         self.size = size
 
 
-def answer_files(paths, selections, *, workers=None, client=None, residues=False,
-                 indices=False, all_records=False):
+def answer_files(paths: Sequence[str], selections: Iterable[str], *, workers: int | None = None,
+                 client: Client | None = None, residues: bool = False, indices: bool = False,
+                 all_records: bool = False) -> Iterator[tuple[int, list[_Record]]]:
     """Yields (position in `paths`, records of that file) as files complete.
     `selections` are canonical texts (parse_selections). The files of a chunk
     whose worker died are retried one by one; a file whose worker died too
     often yields an error record."""
+    jobs: _DaskJobs | _LocalJobs
     if client is not None:
         jobs = _DaskJobs(client)
         files = [(path, os.path.abspath(path)) for path in paths]
@@ -230,7 +249,7 @@ def answer_files(paths, selections, *, workers=None, client=None, residues=False
         size = chunk_size(len(files), jobs.size)
         for start in range(0, len(files), size):
             submit(list(range(start, min(start + size, len(files)))))
-        losses = collections.Counter()
+        losses: collections.Counter[int] = collections.Counter()
         for positions, value in jobs.results():
             if not isinstance(value, Lost):
                 yield from zip(positions, value)
@@ -244,7 +263,7 @@ def answer_files(paths, selections, *, workers=None, client=None, residues=False
                                "error": f"{value} while reading this file ({losses[p]} times)"}]
 
 
-def in_input_order(answers):
+def in_input_order(answers: Iterable[tuple[int, _T]]) -> Iterator[tuple[int, _T]]:
     """(position, records) pairs of answer_files, reordered by position."""
     waiting, following = {}, 0
     for position, records in answers:
@@ -254,8 +273,9 @@ def in_input_order(answers):
             following += 1
 
 
-def select_files(inputs, selections, *, workers=None, client=None, residues=False, indices=False,
-                 all_records=False, ordered=False):
+def select_files(inputs: _PathLike | Iterable[_PathLike], selections: str | Iterable[str], *,
+                 workers: int | None = None, client: Client | None = None, residues: bool = False,
+                 indices: bool = False, all_records: bool = False, ordered: bool = False) -> Iterator[_Record]:
     """Evaluates `selections` on every structure of `inputs` (files,
     directories, glob patterns, "@LIST" files) and returns an iterator of
     records, as dicts: {"path", "record", "selection" (canonical text),

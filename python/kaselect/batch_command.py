@@ -6,13 +6,20 @@ Exit status: 0 when every file was answered (error lines included), 1 when the
 run itself failed (output not writable, scheduler unreachable, workers that do
 not start), 2 for bad selections, options or inputs.
 """
+from __future__ import annotations
+
 import argparse
 import json
 import os
 import sys
 import time
+from typing import TYPE_CHECKING
 
 from . import batch
+
+if TYPE_CHECKING:
+    from collections.abc import Iterable, Sequence
+    from typing import Any
 
 EXIT_OK, EXIT_FAILED, EXIT_USAGE = 0, 1, 2
 
@@ -24,7 +31,7 @@ def _positive(text):
     return value
 
 
-def build_parser():
+def build_parser() -> argparse.ArgumentParser:
     parser = argparse.ArgumentParser(
         prog="kaselect batch",
         description="Evaluate selections on many structure files; one JSON line per "
@@ -56,12 +63,13 @@ class Done:
     """What an earlier run left in the output: the (path, record) pairs it
     answered completely and the lines it holds."""
 
-    def __init__(self, selections):
+    def __init__(self, selections: Iterable[str]) -> None:
         self.selections = set(selections)
-        self.lines = set()       # (path, record, selection); selection None for an error line
-        self.records = {}        # path -> set of record numbers seen
+        # (path, record, selection); selection None for an error line
+        self.lines: set[tuple[str, int, str | None]] = set()
+        self.records: dict[str, set[int]] = {}   # path -> set of record numbers seen
 
-    def add(self, record):
+    def add(self, record: dict[str, Any]) -> None:
         key = (record["path"], record["record"])
         self.records.setdefault(key[0], set()).add(key[1])
         self.lines.add(key + (None if "error" in record else record["selection"],))
@@ -70,16 +78,17 @@ class Done:
         return (path, number, None) in self.lines or \
             all((path, number, s) in self.lines for s in self.selections)
 
-    def file_done(self, path):
+    def file_done(self, path: str) -> bool:
         numbers = self.records.get(path)
-        return bool(numbers) and all(self._complete(path, n) for n in numbers)
+        # bool(numbers) rules out None, which mypy does not see.
+        return bool(numbers) and all(self._complete(path, n) for n in numbers)  # type: ignore[union-attr]
 
-    def held(self, record):
+    def held(self, record: dict[str, Any]) -> bool:
         key = (record["path"], record["record"])
         return key + (None,) in self.lines or key + (record.get("selection"),) in self.lines
 
 
-def read_done(path, selections):
+def read_done(path: str, selections: Iterable[str]) -> Done:
     """Reads an earlier run's output, cutting a torn last line off the file.
     The last file written may be incomplete: it is answered again, and only its
     missing lines are added."""
@@ -108,7 +117,7 @@ def _progress(total, enabled):
     if not enabled or not sys.stderr.isatty():
         return None
     try:
-        from tqdm import tqdm
+        from tqdm import tqdm  # type: ignore[import-untyped, unused-ignore]
     except ImportError:
         return None
     return tqdm(total=total, unit="file", file=sys.stderr, dynamic_ncols=True)
@@ -125,7 +134,7 @@ def _connect(address):
         raise RuntimeError(f"cannot reach the Dask scheduler at {address}: {error}") from None
 
 
-def main(argv):
+def main(argv: Sequence[str]) -> int:
     args = build_parser().parse_args(argv)
     err = sys.stderr
     if args.scheduler and args.workers:

@@ -5,12 +5,19 @@ out of memory, a crash in native code) the pool knows exactly which job was
 lost: it reports that job as lost, starts a new worker in its place and goes
 on with the rest. What to do with a lost job is the caller's choice.
 """
+from __future__ import annotations
+
 import collections
 import importlib
 import os
 import subprocess
 import sys
 from multiprocessing.connection import Connection, wait
+from typing import TYPE_CHECKING
+
+if TYPE_CHECKING:
+    from collections.abc import Callable, Iterator, Sequence
+    from typing import Any
 
 # Sent by a worker once its imports are done; a worker that dies before it
 # means the pool cannot work at all (a broken installation, not a bad file).
@@ -24,10 +31,10 @@ class PoolError(RuntimeError):
 class Lost:
     """The result of a job whose worker died while holding it; str() says how."""
 
-    def __init__(self, reason):
+    def __init__(self, reason: str) -> None:
         self.reason = reason
 
-    def __str__(self):
+    def __str__(self) -> str:
         return self.reason
 
 
@@ -109,26 +116,26 @@ class LocalPool:
     HELD = 2
 
 
-    def __init__(self, size, function):
+    def __init__(self, size: int, function: Callable[..., Any]) -> None:
         if size < 1:
             raise ValueError("a pool needs at least one worker")
         self._target = f"{function.__module__}:{function.__qualname__}"
         self._size = size
-        self._workers = []
-        self._pending = collections.deque()
+        self._workers: list[_Worker] = []
+        self._pending: collections.deque[tuple[Any, Sequence[Any], bool]] = collections.deque()
 
-    def __enter__(self):
+    def __enter__(self) -> LocalPool:
         return self
 
-    def __exit__(self, *exc):
+    def __exit__(self, *exc: object) -> None:
         self.close()
 
-    def close(self):
+    def close(self) -> None:
         workers, self._workers = self._workers, []
         for worker in workers:
             worker.stop(timeout=5)
 
-    def submit(self, tag, args, alone=False):
+    def submit(self, tag: Any, args: Sequence[Any], alone: bool = False) -> None:
         self._pending.append((tag, args, alone))
 
     def _takes(self, worker, job):
@@ -150,7 +157,7 @@ class LocalPool:
                 except OSError:
                     break   # it died: results() reports its jobs as lost
 
-    def results(self):
+    def results(self) -> Iterator[tuple[Any, Any]]:
         while True:
             self._dispatch()
             # After dispatching, a worker that is neither busy nor starting

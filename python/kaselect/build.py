@@ -1,8 +1,17 @@
 """Molecules from NumPy arrays or sequences: one native call builds the whole
 molecule through the toolkit's own operations, without a Python call per atom.
 Columns are handed over as bytes in native order (one copy each)."""
+from __future__ import annotations
+
+from typing import TYPE_CHECKING
+
 from . import _fastpath
 from .arrays import coordinate_array
+
+if TYPE_CHECKING:
+    from numpy.typing import ArrayLike
+
+    from lumora.kamol import KaGraphMol
 
 _INT32 = (-2**31, 2**31 - 1)
 _UINT32 = (0, 2**32 - 1)
@@ -79,10 +88,14 @@ def _bonds(bonds, orders, rows):
     return ends.astype(numpy.int64).tobytes(), len(ends), order_bytes
 
 
-def from_arrays(coords, *, names, resnames, resids, chains, elements=None, icodes=None, altlocs=None,
-                serials=None, bfactors=None, occupancies=None, hetatm=None, secondary=None, bonds=None,
-                bond_orders=None,
-                perceive_bonds=False):
+def from_arrays(coords: ArrayLike, *, names: ArrayLike | None, resnames: ArrayLike | None,
+                resids: ArrayLike | None, chains: ArrayLike | None, elements: ArrayLike | None = None,
+                icodes: ArrayLike | None = None, altlocs: ArrayLike | None = None,
+                serials: ArrayLike | None = None, bfactors: ArrayLike | None = None,
+                occupancies: ArrayLike | None = None, hetatm: ArrayLike | None = None,
+                secondary: ArrayLike | None = None, bonds: ArrayLike | None = None,
+                bond_orders: ArrayLike | None = None,
+                perceive_bonds: bool = False) -> KaGraphMol:
     """A new KaGraphMol with one atom per row of `coords` ((N, 3), float32 or
     float64), row k becoming atom index k.
 

@@ -8,9 +8,21 @@
 Exit status: 0 on success (also when nothing is selected), 2 when the selection
 does not parse, 1 when the structure cannot be read or written.
 """
+from __future__ import annotations
+
 import argparse
 import json
 import sys
+from typing import TYPE_CHECKING
+
+if TYPE_CHECKING:
+    from collections.abc import Sequence
+    from types import ModuleType
+    from typing import NoReturn, TextIO
+
+    from lumora.kamol import KaMolBase
+
+    from .kaselect import KaSelection
 
 EXIT_OK, EXIT_IO, EXIT_SELECTION = 0, 1, 2
 
@@ -71,7 +83,7 @@ def _print_json(mol, selected, count, head, out):
     out.write("]}\n")
 
 
-def write_subset(mol, selected, path, kamol):
+def write_subset(mol: KaMolBase, selected: object, path: str, kamol: ModuleType) -> None:
     """Writes the selected atoms of `mol` (a _fastpath.indices owner; with
     residues, coordinates and the bonds among them) to `path`, format from the
     suffix."""
@@ -82,7 +94,8 @@ def write_subset(mol, selected, path, kamol):
     kamol.WriteMolecule(path, subset)
 
 
-def warn_of_repeated_residues(mol, selection, kaselect, err):
+def warn_of_repeated_residues(mol: KaMolBase, selection: KaSelection, kaselect: ModuleType,
+                              err: TextIO) -> None:
     """Warns when a grouping selection meets residue keys that stand for
     several copies of a residue: byres and bychain then take every copy."""
     grouping = (kaselect.PredicateType_BY_RES, kaselect.PredicateType_BY_CHAIN)
@@ -95,7 +108,7 @@ def warn_of_repeated_residues(mol, selection, kaselect, err):
                   "key, in every copy (add an index range to stay inside one)\n")
 
 
-def main(argv=None):
+def main(argv: Sequence[str] | None = None) -> int:
     argv = sys.argv[1:] if argv is None else list(argv)
     if argv[:1] == ["batch"]:
         from .batch_command import main as batch_main
@@ -155,7 +168,7 @@ def main(argv=None):
     return EXIT_OK
 
 
-def console_main():
+def console_main() -> NoReturn:
     try:
         sys.exit(main())
     except BrokenPipeError:

@@ -2,14 +2,28 @@
 RDKit. Each converter imports its library only when called, gathers the
 library's per-atom fields into arrays and builds the molecule with
 from_arrays in one native call."""
+from __future__ import annotations
+
+from typing import TYPE_CHECKING
+
 from .build import from_arrays
+
+if TYPE_CHECKING:
+    from collections.abc import Iterable
+    from typing import Any
+
+    import gemmi
+    import MDAnalysis  # type: ignore[import-untyped, unused-ignore]
+    from rdkit import Chem
+
+    from lumora.kamol import KaGraphMol
 
 
 def _bond_exists(atom, other):
     return any(bond.GetNeighbour(atom).GetIndex() == other.GetIndex() for bond in atom.GetBonds())
 
 
-def from_gemmi(structure_or_model):
+def from_gemmi(structure_or_model: gemmi.Structure | gemmi.Model) -> KaGraphMol:
     """The first model of a gemmi.Structure, or a gemmi.Model, as a KaGraphMol,
     atoms in the model's order. Kept per atom: name, residue name, number and
     insert code, chain name, alternate location, element, serial, B-factor,
@@ -21,6 +35,8 @@ def from_gemmi(structure_or_model):
     the rest."""
     import gemmi
     import numpy
+    structure: gemmi.Structure | None
+    connections: Iterable[gemmi.Connection]
     if isinstance(structure_or_model, gemmi.Structure):
         if len(structure_or_model) == 0:
             raise ValueError("the structure holds no model")
@@ -30,7 +46,7 @@ def from_gemmi(structure_or_model):
         structure, model, connections = None, structure_or_model, ()
     else:
         raise TypeError("expected a gemmi.Structure or gemmi.Model, got %s" % type(structure_or_model).__name__)
-    per_residue = ([], [], [], [], [], [])  # resname, resid, icode, chain, hetatm, atom count
+    per_residue: tuple[list[Any], ...] = ([], [], [], [], [], [])  # resname, resid, icode, chain, hetatm, atom count
     names, altlocs, elements, serials, bfactors, occupancies, xyz = [], [], [], [], [], [], []
     for chain in model:
         for residue in chain:
@@ -137,7 +153,8 @@ def _optional(group, attribute):
         return None
 
 
-def from_mdanalysis(atomgroup_or_universe, perceive_bonds=True):
+def from_mdanalysis(atomgroup_or_universe: MDAnalysis.Universe | MDAnalysis.AtomGroup,
+                    perceive_bonds: bool = True) -> KaGraphMol:
     """The atoms of an MDAnalysis Universe or AtomGroup (in the group's order)
     at the current frame, as a KaGraphMol. Kept per atom where the topology
     holds them: name, residue name, number (resid) and insert code, chain id
@@ -180,7 +197,7 @@ def from_mdanalysis(atomgroup_or_universe, perceive_bonds=True):
 _RDKIT_ORDERS = {"SINGLE": 1, "DOUBLE": 2, "TRIPLE": 3, "AROMATIC": 4, "QUADRUPLE": 4}
 
 
-def from_rdkit(mol, conf_id=-1):
+def from_rdkit(mol: Chem.Mol, conf_id: int = -1) -> KaGraphMol:
     """An RDKit molecule with the coordinates of conformer `conf_id` (the
     default conformer for -1; all zero when it has none) as a KaGraphMol,
     atom index k becoming atom index k. Kept per atom: element, and where the
@@ -198,7 +215,7 @@ def from_rdkit(mol, conf_id=-1):
         coords = numpy.asarray(mol.GetConformer(conf_id).GetPositions(), dtype=numpy.float64).reshape(-1, 3)
     else:
         coords = numpy.zeros((rows, 3))
-    fields = dict(names=None, resnames=None, resids=None, chains=None)
+    fields: dict[str, Any] = dict(names=None, resnames=None, resids=None, chains=None)
     infos = [atom.GetPDBResidueInfo() for atom in atoms]
     if rows and all(info is not None for info in infos):
         fields.update(

@@ -1,10 +1,24 @@
 """Selections over the frames of a trajectory: the molecule takes each frame's
 coordinates in turn, and one selection, parsed once, answers for each."""
+from __future__ import annotations
+
+from typing import TYPE_CHECKING
+
 from . import _fastpath
 from .arrays import _index_array, columns, get_coords, set_coords
 
+if TYPE_CHECKING:
+    import os
+    from collections.abc import Iterable, Iterator
 
-def select_frames(mol, selection, frames):
+    import numpy
+    from numpy.typing import ArrayLike, NDArray
+
+    from lumora.kamol import KaGraphMol, KaMolBase
+
+
+def select_frames(mol: KaMolBase, selection: str,
+                  frames: Iterable[ArrayLike]) -> Iterator[NDArray[numpy.uint32]]:
     """Yields, for each (N, 3) coordinate array of `frames` (an iterable such as
     an MDAnalysis trajectory's positions, or an (F, N, 3) array), the indices
     of the atoms of `mol` that `selection` selects with those coordinates, as a
@@ -21,7 +35,7 @@ def select_frames(mol, selection, frames):
         raise TypeError("frames must be an iterable of (N, 3) coordinate arrays, got %s"
                         % type(frames).__name__)
 
-    def answers():
+    def answers() -> Iterator[NDArray[numpy.uint32]]:
         for frame in frames:
             set_coords(mol, frame)
             yield _index_array(_fastpath.frame_indices(selector))
@@ -32,7 +46,7 @@ def select_frames(mol, selection, frames):
 _IDENTITY = ("name", "resname", "resid", "icode", "chain", "altloc", "element")
 
 
-def read_frames(path):
+def read_frames(path: str | os.PathLike[str]) -> tuple[KaGraphMol, NDArray[numpy.float32]]:
     """(molecule, frames): the first model of a multi-model structure file as a
     molecule, and the coordinates of every model, the first included, as a
     float32 array of shape (F, N, 3). Every model must hold the same atoms
