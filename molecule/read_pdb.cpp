@@ -246,8 +246,8 @@ private:
     // The first columns of the line buffer as gemmi's parser leaves it after
     // the line: the line (blank for DBREF records, padded with blanks for
     // LINK and SSBOND), a line feed, a NUL, then what longer lines before it
-    // left there. A short MODEL or ANISOU record has its numbers read from
-    // those columns, as gemmi reads them.
+    // left there. A short ANISOU record has its numbers read from those
+    // columns, as gemmi reads them; a MODEL number comes from the line alone.
     void KeepLineStart(const char* line, size_t len, int id) {
         const size_t n = std::min(len, sizeof lineStart_);
         if (IsRecord(id, kDbref)) std::memset(lineStart_, ' ', n);
@@ -449,7 +449,10 @@ private:
 
     void ReadModel() {
         if (model_ >= 0 && inChain_) Wrong("MODEL without ENDMDL?");
-        const std::string name = std::to_string(gemmi::pdb_impl::read_int(lineStart_ + 10, 4));
+        // Most writers right-align the number in columns 11-14, some start it
+        // right after the record name: it is the integer at the start of
+        // columns 7-14.
+        const std::string name = std::to_string(gemmi::pdb_impl::read_int(lineStart_ + 6, 8));
         const int64_t existing = FindModel(name);
         if (existing < 0) {
             OpenModel(name);

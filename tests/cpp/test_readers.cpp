@@ -148,6 +148,27 @@ TEST(PdbReader, RepeatedSerialBindsTheFirstAtomWithAWarning) {
         << warnings.text;
 }
 
+// The model number is the integer at the start of columns 7-14: right-aligned
+// in columns 11-14 as most programs write it, or right after the record name.
+// A line without one gives 0, whatever a longer line before it held there.
+TEST(PdbReader, ReadsTheModelNumberFromColumns7To14) {
+    const std::pair<const char*, int> cases[] = {
+        {"MODEL        1", 1},      {"MODEL     9999", 9999}, {"MODEL    10000", 10000},
+        {"MODEL 1", 1},             {"MODEL  12", 12},        {"MODEL     3", 3},
+        {"MODEL  4    2", 4},       {"MODEL", 0},             {"MODEL   ", 0},
+    };
+    ScratchDir dir;
+    const std::string atom = "ATOM      1  CA  ALA A   1       1.000   2.000   3.000  1.00 20.00           C\n";
+    for (const auto& [line, number] : cases) {
+        // Digits in columns 8-25 of the line before.
+        const std::string path = dir.Write("model.pdb", "REMARK 999 123456789012345\n" + std::string(line) + "\n" + atom +
+                                                            "ENDMDL\n");
+        auto models = ReadMolecules(path);
+        ASSERT_EQ(models.size(), 1u) << line;
+        EXPECT_EQ(Res(models[0]->GetAtom(0)).modelNumber, number) << line;
+    }
+}
+
 // ---- Bonds of proteins ------------------------------------------------------
 
 class ProteinBonds : public ::testing::TestWithParam<const char*> {};
