@@ -3,6 +3,7 @@
 #include <gemmi/cif.hpp>
 #include <gemmi/mmcif.hpp>
 
+#include <algorithm>
 #include <cstdint>
 #include <new>
 
@@ -17,14 +18,18 @@ namespace {
 const char* const kRequiredAtomSiteTags[] = {
     "_atom_site.id",         "_atom_site.type_symbol", "_atom_site.label_alt_id",   "_atom_site.label_asym_id",
     "_atom_site.Cartn_x",    "_atom_site.Cartn_y",     "_atom_site.Cartn_z",        "_atom_site.occupancy",
-    "_atom_site.B_iso_or_equiv", "_atom_site.auth_seq_id",
+    "_atom_site.B_iso_or_equiv",
 };
 
 }  // namespace
 
+// Chains, residue names, residue numbers and atom names each come from their
+// auth_ column, or from the label_ one when the block has no auth_ column.
 void RequireAtomSiteColumns(const gemmi::cif::Block& block, const std::string& fileName) {
     for (const char* tag : kRequiredAtomSiteTags)
         if (!block.has_tag(tag)) ThrowFormatError(fileName, "data block '" + block.name + "' has no " + tag);
+    if (!block.has_tag("_atom_site.auth_seq_id") && !block.has_tag("_atom_site.label_seq_id"))
+        ThrowFormatError(fileName, "data block '" + block.name + "' has no residue numbers in _atom_site");
     if (!block.has_tag("_atom_site.auth_comp_id") && !block.has_tag("_atom_site.label_comp_id"))
         ThrowFormatError(fileName, "data block '" + block.name + "' has no residue names in _atom_site");
     if (!block.has_tag("_atom_site.auth_atom_id") && !block.has_tag("_atom_site.label_atom_id"))
@@ -143,10 +148,41 @@ void CollectTurns(gemmi::cif::Block& block, std::vector<SecondaryRange>& ranges)
     }
 }
 
+namespace {
+// gemmi's structure builder takes residue numbers from auth_seq_id alone, so
+// a block without that column gets a copy of label_seq_id under its tag: a
+// new last column of the loop, each row moved back in place from the last
+// one. Waters and other non-polymers have no label_seq_id ("."): those of one
+// name in one chain then share one residue, which has no number.
+void NumberResiduesByLabel(gemmi::cif::Block& block) {
+    if (block.has_tag("_atom_site.auth_seq_id")) return;
+    gemmi::cif::Column labels = block.find_values("_atom_site.label_seq_id");
+    if (!labels) return;
+    gemmi::cif::Item& item = *labels.item();
+    if (item.type == gemmi::cif::ItemType::Pair) {
+        const std::string value = item.pair[1];  // adding the pair may move the items
+        block.set_pair("_atom_site.auth_seq_id", value);
+        return;
+    }
+    gemmi::cif::Loop& loop = item.loop;
+    const size_t width = loop.width(), rows = loop.length(), column = labels.col();
+    loop.tags.emplace_back("_atom_site.auth_seq_id");
+    loop.values.resize(rows * (width + 1));
+    std::string* values = loop.values.data();
+    for (size_t row = rows; row-- > 0;) {
+        std::string* to = values + row * (width + 1);
+        if (row > 0) std::move_backward(values + row * width, values + row * width + width, to + width);
+        to[width] = to[column];
+    }
+}
+
+}  // namespace
+
 gemmi::Structure StructureOfBlock(gemmi::cif::Block& block, const std::string& fileName, StructureRecords& records) {
     RequireAtomSiteColumns(block, fileName);
     RequireIntegersInRange(block, fileName);
     DropUnusedCategories(block);
+    NumberResiduesByLabel(block);
     gemmi::Structure st = gemmi::make_structure_from_block(block);
     CollectHelicesAndSheets(st, records.ranges);
     CollectTurns(block, records.ranges);

@@ -65,13 +65,15 @@ public:
         occupancy_ = find("occupancy");
         bIso_ = find("B_iso_or_equiv");
         charge_ = find("pdbx_formal_charge");
-        authSeq_ = find("auth_seq_id");
         modelNum_ = find("pdbx_PDB_model_num");
-        const int authAsym = find("auth_asym_id"), authComp = find("auth_comp_id"), authAtom = find("auth_atom_id");
+        // Each field from its auth_ column, or from the label_ one when the loop has no auth_ column.
+        const int authAsym = find("auth_asym_id"), authSeq = find("auth_seq_id"), authComp = find("auth_comp_id"),
+                  authAtom = find("auth_atom_id");
         asym_ = authAsym >= 0 ? authAsym : labelAsym_;
+        seq_ = authSeq >= 0 ? authSeq : labelSeq_;
         comp_ = authComp >= 0 ? authComp : find("label_comp_id");
         atom_ = authAtom >= 0 ? authAtom : find("label_atom_id");
-        for (int required : {id_, symbol_, altId_, labelAsym_, x_, y_, z_, occupancy_, bIso_, authSeq_, comp_, atom_})
+        for (int required : {id_, symbol_, altId_, labelAsym_, x_, y_, z_, occupancy_, bIso_, seq_, comp_, atom_})
             if (required < 0) throw WholeTextNeeded();
         if (find("ccp4_hd_mixture") >= 0) throw WholeTextNeeded();
         for (size_t i = 0; i < tags.size(); ++i)
@@ -96,7 +98,7 @@ public:
             residueIndex_.clear();
             record_.chainId = chainName_.empty() ? std::string(" ") : chainName_;
         }
-        gemmi::ResidueId rid = gemmi::impl::make_resid(cif::as_string(row[comp_]), cif::as_string(row[authSeq_]),
+        gemmi::ResidueId rid = gemmi::impl::make_resid(cif::as_string(row[comp_]), cif::as_string(row[seq_]),
                                                        insCode_ >= 0 ? &row[insCode_] : nullptr);
         if (residue_ < 0 || !(model.identities[size_t(residue_)] == rid)) FindResidue(model, row, std::move(rid));
 
@@ -178,7 +180,7 @@ private:
     const ReadScope scope_;
     const size_t sizeHint_;
     int id_, group_, symbol_, altId_, labelAsym_, labelSeq_, labelEntity_, insCode_, x_, y_, z_, occupancy_, bIso_, charge_,
-        authSeq_, modelNum_, asym_, comp_, atom_;
+        modelNum_, asym_, seq_, comp_, atom_;
     std::vector<size_t> integerColumns_;
     std::vector<StreamedModel> models_;
     size_t model_ = 0;

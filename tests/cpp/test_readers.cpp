@@ -428,6 +428,12 @@ INSTANTIATE_TEST_SUITE_P(
         BadFile{"garbled.cif", "data_x\nloop_\n_atom_site.id\n_atom_site.Cartn_x\n1 2.0\n3\n", "loop"},
         BadFile{"nocoords.cif", "data_x\nloop_\n_atom_site.id\n_atom_site.type_symbol\n1 C\n",
                 "has no _atom_site.label_alt_id"},
+        BadFile{"noseq.cif",
+                "data_x\nloop_\n_atom_site.id\n_atom_site.type_symbol\n_atom_site.label_atom_id\n"
+                "_atom_site.label_alt_id\n_atom_site.label_comp_id\n_atom_site.label_asym_id\n_atom_site.Cartn_x\n"
+                "_atom_site.Cartn_y\n_atom_site.Cartn_z\n_atom_site.occupancy\n_atom_site.B_iso_or_equiv\n"
+                "1 N N . GLY A 0 0 0 1 10\n",
+                "has no residue numbers in _atom_site"},
         BadFile{"quote.cif", "data_x\n_atom_site.id 'unterminated\n", "unterminated"}));
 
 }  // namespace
