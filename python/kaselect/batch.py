@@ -88,26 +88,39 @@ def _expand(item):
 
 
 def _listed(list_path):
+    """The paths of a list file: one per line, blanks around it dropped; blank
+    lines and lines whose first non-blank character is "#" are not paths."""
     try:
         with open(list_path, encoding="utf-8") as f:
-            return [line.strip() for line in f if line.strip()]
+            lines = [line.strip() for line in f]
     except (OSError, UnicodeDecodeError) as error:
         raise InputError(f"cannot read the list {list_path}: {error}") from None
+    return [line for line in lines if line and not line.startswith("#")]
+
+
+def same_file_key(path: str) -> str:
+    """What two spellings of one path have in common: "a.pdb", "./a.pdb",
+    "dir//a.pdb" and the absolute path give the same key. The key is the
+    absolute path, normalised by its text alone (symbolic links are not
+    followed), so it depends on the current directory."""
+    return os.path.abspath(path)
 
 
 def expand_inputs(inputs: Iterable[_PathLike]) -> list[str]:
-    """Structure paths from INPUTs, in the order given, each once: a file is
-    taken as it is (a missing one gives an error line later), a directory is
-    walked recursively for readable suffixes, a glob pattern (when no file has
-    that name) is expanded, and "@LIST" stands for the paths in LIST, one per
-    line, each expanded the same way."""
-    paths: dict[str, None] = {}
+    """Structure paths from INPUTs, in the order given, each file once (under
+    the spelling that named it first; see same_file_key): a file is taken as
+    it is (a missing one gives an error line later), a directory is walked
+    recursively for readable suffixes, a glob pattern (when no file has that
+    name) is expanded, and "@LIST" stands for the paths in LIST, one per
+    line, each expanded the same way (blank lines and "#" comment lines are
+    skipped)."""
+    paths: dict[str, str] = {}
     for item in inputs:
         item = os.fspath(item)
         for entry in _listed(item[1:]) if item.startswith("@") else [item]:
             for path in _expand(entry):
-                paths.setdefault(path, None)
-    return list(paths)
+                paths.setdefault(same_file_key(path), path)
+    return list(paths.values())
 
 
 def parse_selections(selections: str | Iterable[str]) -> list[str]:

@@ -38,7 +38,10 @@ def build_parser() -> argparse.ArgumentParser:
                     "(structure, selection).")
     parser.add_argument("inputs", nargs="+", metavar="INPUT",
                         help="structure file, directory (walked for structure suffixes, .gz too), "
-                             "quoted glob pattern, or @LIST (a file of paths, one per line)")
+                             "quoted glob pattern, or @LIST (a file of paths, one per line; blank "
+                             "lines and lines starting with # are skipped). A file named twice, "
+                             "under any spelling (a.pdb, ./a.pdb, its absolute path), is answered "
+                             "once, under the first spelling")
     parser.add_argument("-s", "--selection", action="append", required=True, dest="selections",
                         metavar="SELECTION", help="selection text; repeat for several")
     parser.add_argument("-o", "--output", required=True, metavar="OUT.jsonl",
@@ -61,30 +64,39 @@ def build_parser() -> argparse.ArgumentParser:
 
 class Done:
     """What an earlier run left in the output: the (path, record) pairs it
-    answered completely and the lines it holds."""
+    answered completely, the lines it holds and the spelling it wrote for
+    each file. Paths are compared by batch.same_file_key, so "./a.pdb" in the
+    output stands for "a.pdb" among the inputs."""
 
     def __init__(self, selections: Iterable[str]) -> None:
         self.selections = set(selections)
-        # (path, record, selection); selection None for an error line
+        # (file key, record, selection); selection None for an error line
         self.lines: set[tuple[str, int, str | None]] = set()
-        self.records: dict[str, set[int]] = {}   # path -> set of record numbers seen
+        self.records: dict[str, set[int]] = {}   # file key -> set of record numbers seen
+        self.spellings: dict[str, str] = {}      # file key -> path as written first
 
     def add(self, record: dict[str, Any]) -> None:
-        key = (record["path"], record["record"])
-        self.records.setdefault(key[0], set()).add(key[1])
-        self.lines.add(key + (None if "error" in record else record["selection"],))
+        path = batch.same_file_key(record["path"])
+        self.spellings.setdefault(path, record["path"])
+        self.records.setdefault(path, set()).add(record["record"])
+        self.lines.add((path, record["record"], None if "error" in record else record["selection"]))
 
     def _complete(self, path, number):
         return (path, number, None) in self.lines or \
             all((path, number, s) in self.lines for s in self.selections)
 
     def file_done(self, path: str) -> bool:
+        path = batch.same_file_key(path)
         numbers = self.records.get(path)
         # bool(numbers) rules out None, which mypy does not see.
         return bool(numbers) and all(self._complete(path, n) for n in numbers)  # type: ignore[union-attr]
 
+    def spelling(self, path: str) -> str:
+        """The spelling the output already uses for this file, else `path`."""
+        return self.spellings.get(batch.same_file_key(path), path)
+
     def held(self, record: dict[str, Any]) -> bool:
-        key = (record["path"], record["record"])
+        key = (batch.same_file_key(record["path"]), record["record"])
         return key + (None,) in self.lines or key + (record.get("selection"),) in self.lines
 
 
@@ -109,7 +121,7 @@ def read_done(path: str, selections: Iterable[str]) -> Done:
         except (ValueError, KeyError, TypeError):
             continue
     if last is not None:
-        done.records.pop(last, None)    # answered again; held() still filters its lines
+        done.records.pop(batch.same_file_key(last), None)    # answered again; held() still filters its lines
     return done
 
 
@@ -155,7 +167,8 @@ def main(argv: Sequence[str]) -> int:
     client = progress = None
     try:
         done = read_done(args.output, selections) if args.resume else Done(selections)
-        todo = [p for p in paths if not done.file_done(p)]
+        # A file the output already names keeps the spelling written there.
+        todo = [done.spelling(p) for p in paths if not done.file_done(p)]
         if len(todo) < len(paths):
             err.write(f"kaselect batch: resuming: {len(paths) - len(todo)} of {len(paths)} files already done\n")
         out = sys.stdout if args.output == "-" else open(args.output, "a" if args.resume else "w",

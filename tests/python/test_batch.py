@@ -135,6 +135,23 @@ def test_every_file_answered_as_the_library_answers_it(corpus, back_end):
     assert errors == {"empty.pdb", "truncated.pdb", "corrupt.cif.gz", "garbage.sdf"}
 
 
+def test_one_file_under_many_spellings_is_answered_once(tmp_path, monkeypatch):
+    """Spellings of one file are one input, under the first spelling; blank
+    and "#" lines of a list name nothing."""
+    (tmp_path / "d").mkdir()
+    for name in ("a.pdb", "b.pdb"):
+        shutil.copy(os.path.join(DATA, "pept.pdb"), tmp_path / "d" / name)
+    (tmp_path / "list.txt").write_text("# a comment\n\n   \n./d/a.pdb\n  # d/b.pdb\nd//a.pdb\nd/b.pdb\n")
+    monkeypatch.chdir(tmp_path)
+    absolute = str(tmp_path / "d" / "a.pdb")
+    for inputs, expected in [
+        (["d/a.pdb", "./d/a.pdb", absolute, "d//a.pdb"], ["d/a.pdb"]),
+        ([absolute, "d/", "d/a.pdb"], [absolute, "d/b.pdb"]),
+        (["@list.txt", absolute], ["./d/a.pdb", "d/b.pdb"]),
+    ]:
+        assert expand_inputs(inputs) == expected
+
+
 def test_records_of_multi_record_files(corpus):
     sdf = os.path.join(corpus, "nested", "ligs3d.sdf")
     records = list(select_files(sdf, SELECTIONS, all_records=True, workers=1, residues=True, indices=True))
@@ -295,6 +312,28 @@ def test_command_failures(tmp_path, corpus, args, status, message):
     assert result.returncode == status, result.stderr
     assert message in result.stderr and "Traceback" not in result.stderr
     assert not out.exists()
+
+
+def test_resume_knows_a_file_under_another_spelling(tmp_path):
+    """The resumed run names the files differently; it skips what is done,
+    completes what is not under the spelling the output already has, and
+    doubles nothing."""
+    (tmp_path / "d").mkdir()
+    for source, name in (("pept.pdb", "a.pdb"), ("3al1.pdb", "b.pdb"), ("small01.mol", "c.mol")):
+        shutil.copy(os.path.join(DATA, source), tmp_path / "d" / name)
+    out = tmp_path / "out.jsonl"
+    selections = sum((["-s", s] for s in SELECTIONS), [])
+    common = [*selections, "-o", str(out), "--workers", "1", "--sorted", "--no-progress"]
+    assert batch(*common, "./d/a.pdb", "d/b.pdb", cwd=tmp_path).returncode == 0
+    lines = out.read_text().splitlines(keepends=True)
+    out.write_text("".join(lines[:-1]))             # b.pdb, written last, lacks a line
+    result = batch(*common, str(tmp_path / "d" / "a.pdb"), "d//b.pdb", "d/c.mol", "--resume", cwd=tmp_path)
+    assert result.returncode == 0, result.stderr
+    assert "1 of 3 files already done" in result.stderr
+    expected = [{k: v for k, v in dict(r, path=spelling).items() if k not in ("indices", "residues")}
+                for spelling in ("./d/a.pdb", "d/b.pdb", "d/c.mol")
+                for r in expected_records(str(tmp_path / spelling))]
+    assert_each_once(read_lines(out), expected)
 
 
 def test_resume_after_a_killed_run(tmp_path, corpus):
