@@ -23,7 +23,7 @@ from .batch_pool import LocalPool, Lost
 from .kaselect import KaSelection
 
 if TYPE_CHECKING:
-    from collections.abc import Iterable, Iterator, Sequence
+    from collections.abc import Generator, Iterable, Iterator, Sequence
     from typing import Any, TypeVar, Union
 
     from distributed import Client
@@ -241,7 +241,7 @@ class _LocalJobs(LocalPool):
 
 def answer_files(paths: Sequence[str], selections: Iterable[str], *, workers: int | None = None,
                  client: Client | None = None, residues: bool = False, indices: bool = False,
-                 all_records: bool = False) -> Iterator[tuple[int, list[_Record]]]:
+                 all_records: bool = False) -> Generator[tuple[int, list[_Record]], None, None]:
     """Yields (position in `paths`, records of that file) as files complete.
     `selections` are canonical texts (parse_selections). The files of a chunk
     whose worker died are retried one by one; a file whose worker died too
@@ -309,8 +309,8 @@ def select_files(inputs: _PathLike | Iterable[_PathLike], selections: str | Iter
         if not isinstance(workers, int) or isinstance(workers, bool) or workers < 1:
             raise ValueError(f"workers must be a positive int, not {workers!r}")
     paths = expand_inputs(inputs)
-    answers = answer_files(paths, texts, workers=workers, client=client, residues=residues,
-                           indices=indices, all_records=all_records)
+    answers: Iterator[tuple[int, list[_Record]]] = answer_files(
+        paths, texts, workers=workers, client=client, residues=residues, indices=indices, all_records=all_records)
     if ordered:
         answers = in_input_order(answers)
     return (record for _, records in answers for record in records)

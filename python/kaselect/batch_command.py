@@ -164,7 +164,7 @@ def main(argv: Sequence[str]) -> int:
 
     started = time.perf_counter()
     files = records = errors = 0
-    client = progress = None
+    client = answers = progress = None
     try:
         done = read_done(args.output, selections) if args.resume else Done(selections)
         # A file the output already names keeps the spelling written there.
@@ -181,10 +181,9 @@ def main(argv: Sequence[str]) -> int:
         answers = batch.answer_files(todo, selections, workers=args.workers, client=client,
                                      residues=args.residues, indices=args.indices,
                                      all_records=args.all_records)
-        if args.sorted:
-            answers = batch.in_input_order(answers)
+        ordered = batch.in_input_order(answers) if args.sorted else answers
         progress = _progress(len(todo), not args.no_progress)
-        for _, file_records in answers:
+        for _, file_records in ordered:
             fresh = [r for r in file_records if not done.held(r)]
             out.write("".join(json.dumps(r) + "\n" for r in fresh))
             out.flush()
@@ -200,6 +199,8 @@ def main(argv: Sequence[str]) -> int:
         err.write("kaselect batch: interrupted; --resume goes on from here\n")
         return 130
     finally:
+        if answers is not None:
+            answers.close()     # stops the workers now if the run did not end
         if progress is not None:
             progress.close()
         if out is not sys.stdout:

@@ -4,12 +4,18 @@ Each worker holds one job at a time, so when a worker process dies (killed,
 out of memory, a crash in native code) the pool knows exactly which job was
 lost: it reports that job as lost, starts a new worker in its place and goes
 on with the rest. What to do with a lost job is the caller's choice.
+
+Workers ignore SIGINT: a Ctrl-C at a terminal reaches the whole process
+group, and it is the caller's process that decides what it means; leaving
+the pool because of an exception (KeyboardInterrupt included) ends the
+workers at once.
 """
 from __future__ import annotations
 
 import collections
 import importlib
 import os
+import signal
 import subprocess
 import sys
 from multiprocessing.connection import Connection, wait
@@ -44,6 +50,14 @@ def _how_it_ended(exitcode):
     return f"worker process ended with exit code {exitcode}"
 
 
+def _ignore_interrupts():
+    """First thing a worker does: SIGINT is ignored from now on. The worker
+    was started with SIGINT blocked (see _Worker), so one that came while
+    the interpreter was starting is pending, and ignoring it discards it."""
+    signal.signal(signal.SIGINT, signal.SIG_IGN)
+    signal.pthread_sigmask(signal.SIG_UNBLOCK, {signal.SIGINT})
+
+
 def _serve(function, inbox, outbox):
     """Worker loop: runs `function(*job)` for each job received until None
     (or until the pool is gone)."""
@@ -63,17 +77,25 @@ class _Worker:
     `python -m kaselect.batch_pool MODULE:FUNCTION IN_FD OUT_FD`, so that it
     inherits nothing from the caller (threads, locks, the caller's main
     script) and needs no `if __name__ == "__main__"` guard there. Its end of
-    the result pipe closes when it dies, which is how the pool notices."""
+    the result pipe closes when it dies, which is how the pool notices.
+
+    The process starts with SIGINT blocked (the signal mask survives exec) and
+    ignores it before unblocking it, so that no Ctrl-C, however early, raises
+    KeyboardInterrupt in a worker."""
 
     def __init__(self, target):
         job_read, job_write = os.pipe()
         result_read, result_write = os.pipe()
+        # Blocked in this thread only, for as long as the child takes to
+        # start; a SIGINT meant for this process is delivered right after.
+        blocked = signal.pthread_sigmask(signal.SIG_BLOCK, {signal.SIGINT})
         try:
             self.process = subprocess.Popen(
                 [sys.executable, "-m", __name__, target, str(job_read), str(result_write)],
                 pass_fds=(job_read, result_write), stdin=subprocess.DEVNULL,
                 stdout=subprocess.DEVNULL)
         finally:
+            signal.pthread_sigmask(signal.SIG_SETMASK, blocked)
             os.close(job_read)
             os.close(result_write)
         self.jobs = Connection(job_write, readable=False)
@@ -82,12 +104,23 @@ class _Worker:
         self.held = collections.deque()   # (tag, args, alone) sent and not answered, oldest first
 
     def stop(self, timeout):
+        """Ends the worker once it has done its jobs."""
         try:
             self.jobs.send(None)
         except OSError:
             pass
         try:
             self.process.wait(timeout)
+        except subprocess.TimeoutExpired:
+            self.process.kill()
+            self.process.wait()
+        self.close()
+
+    def end(self):
+        """Ends the worker now, whatever it holds."""
+        self.process.terminate()   # ignored by no worker: they leave SIGTERM as it is
+        try:
+            self.process.wait(5)
         except subprocess.TimeoutExpired:
             self.process.kill()
             self.process.wait()
@@ -127,13 +160,18 @@ class LocalPool:
     def __enter__(self) -> LocalPool:
         return self
 
-    def __exit__(self, *exc: object) -> None:
-        self.close()
+    def __exit__(self, exc_type: object, *exc: object) -> None:
+        self.close(abandon=exc_type is not None)
 
-    def close(self) -> None:
+    def close(self, abandon: bool = False) -> None:
+        """Stops every worker: once it has done the jobs it holds, or at once
+        with `abandon` (what is left is dropped)."""
         workers, self._workers = self._workers, []
         for worker in workers:
-            worker.stop(timeout=5)
+            if abandon:
+                worker.end()
+            else:
+                worker.stop(timeout=5)
 
     def submit(self, tag: Any, args: Sequence[Any], alone: bool = False) -> None:
         self._pending.append((tag, args, alone))
@@ -201,6 +239,7 @@ _DIED = object()
 
 
 if __name__ == "__main__":
+    _ignore_interrupts()
     module, _, name = sys.argv[1].partition(":")
     _serve(getattr(importlib.import_module(module), name),
            Connection(int(sys.argv[2]), writable=False), Connection(int(sys.argv[3]), readable=False))

@@ -336,9 +336,13 @@ def test_resume_knows_a_file_under_another_spelling(tmp_path):
     assert_each_once(read_lines(out), expected)
 
 
-def test_resume_after_a_killed_run(tmp_path, corpus):
-    """A run killed while a file is held, then a torn last line: the resumed
-    run ends with each (path, record, selection) exactly once."""
+@pytest.mark.parametrize("sig, workers", [(signal.SIGKILL, "1"), (signal.SIGINT, "2")],
+                         ids=["kill", "interrupt"])
+def test_resume_after_a_killed_run(tmp_path, corpus, sig, workers):
+    """A run killed (or interrupted, as Ctrl-C at a terminal does: SIGINT to
+    the whole process group) while a file is held, then a torn last line:
+    the resumed run ends with each (path, record, selection) exactly once. An
+    interrupted run says so, and nothing else, and exits with 130."""
     inputs = [os.path.join(corpus, "nested", n) for n in ("1hpv.pdb", "3al1.pdb", "pept.pdb", "small01.mol")]
     for n in range(10):
         shutil.copy(os.path.join(DATA, "3al1.pdb"), tmp_path / f"copy{n}.pdb")
@@ -348,15 +352,20 @@ def test_resume_after_a_killed_run(tmp_path, corpus):
     out = tmp_path / "out.jsonl"
     selections = sum((["-s", s] for s in SELECTIONS), [])
     proc = subprocess.Popen([sys.executable, "-m", "kaselect", "batch", *selections, *inputs, "-o", str(out),
-                             "--workers", "1", "--sorted", "--no-progress"],
-                            stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, start_new_session=True)
+                             "--workers", workers, "--sorted", "--no-progress"],
+                            stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True, start_new_session=True)
     try:
-        pipe.open()                      # the one worker now holds the pipe: the run is mid-way
+        pipe.open()                      # a worker now holds the pipe: the run is mid-way
         pipe.holder()
+        deadline = time.monotonic() + DEADLINE
+        while not out.read_text() and time.monotonic() < deadline:
+            time.sleep(0.01)             # and the files before it are written
     finally:
-        os.killpg(proc.pid, signal.SIGKILL)
-        proc.wait(DEADLINE)
+        os.killpg(proc.pid, sig)
+        _, stderr = proc.communicate(timeout=DEADLINE)
         pipe.close()
+    if sig == signal.SIGINT:
+        assert (proc.returncode, stderr) == (130, "kaselect batch: interrupted; --resume goes on from here\n")
     first = read_lines(out)
     assert 0 < len(first) < len(inputs) * len(SELECTIONS)
     with open(out, "a") as f:
