@@ -23,7 +23,7 @@ from .batch_pool import LocalPool, Lost
 from .kaselect import KaSelection
 
 if TYPE_CHECKING:
-    from collections.abc import Generator, Iterable, Iterator, Sequence
+    from collections.abc import Callable, Generator, Iterable, Iterator, Sequence
     from typing import Any, TypeVar, Union
 
     from distributed import Client
@@ -234,24 +234,28 @@ class _DaskJobs:
 class _LocalJobs(LocalPool):
     losses_allowed = MAX_LOSSES
 
-    def __init__(self, size):
-        super().__init__(size, answer_chunk)
+    def __init__(self, size, messages):
+        super().__init__(size, answer_chunk, messages)
         self.size = size
 
 
 def answer_files(paths: Sequence[str], selections: Iterable[str], *, workers: int | None = None,
                  client: Client | None = None, residues: bool = False, indices: bool = False,
-                 all_records: bool = False) -> Generator[tuple[int, list[_Record]], None, None]:
+                 all_records: bool = False,
+                 messages: Callable[[str], object] | None = None
+                 ) -> Generator[tuple[int, list[_Record]], None, None]:
     """Yields (position in `paths`, records of that file) as files complete.
     `selections` are canonical texts (parse_selections). The files of a chunk
     whose worker died are retried one by one; a file whose worker died too
-    often yields an error record."""
+    often yields an error record. `messages` receives each line that a local
+    worker writes to its standard error (warnings of the readers; default:
+    this process's sys.stderr); Dask workers keep theirs in their own logs."""
     jobs: _DaskJobs | _LocalJobs
     if client is not None:
         jobs = _DaskJobs(client)
         files = [(path, os.path.abspath(path)) for path in paths]
     else:
-        jobs = _LocalJobs(workers or default_workers())
+        jobs = _LocalJobs(workers or default_workers(), messages)
         files = [(path, path) for path in paths]
     options = (tuple(selections), bool(residues), bool(indices), bool(all_records))
 

@@ -125,14 +125,35 @@ def read_done(path: str, selections: Iterable[str]) -> Done:
     return done
 
 
-def _progress(total, enabled):
-    if not enabled or not sys.stderr.isatty():
-        return None
-    try:
-        from tqdm import tqdm  # type: ignore[import-untyped, unused-ignore]
-    except ImportError:
-        return None
-    return tqdm(total=total, unit="file", file=sys.stderr, dynamic_ncols=True)
+class _Progress:
+    """The progress bar on standard error, when it is a terminal (and tqdm is
+    installed), and the way to write lines while it is shown: above it, each
+    on a line of its own."""
+
+    def __init__(self, total: int, enabled: bool) -> None:
+        self.bar = None
+        if enabled and sys.stderr.isatty():
+            try:
+                from tqdm import tqdm  # type: ignore[import-untyped, unused-ignore]
+            except ImportError:
+                return
+            self.bar = tqdm(total=total, unit="file", file=sys.stderr, dynamic_ncols=True)
+
+    def say(self, line: str) -> None:
+        if self.bar is not None:
+            self.bar.write(line, file=sys.stderr)
+        else:
+            sys.stderr.write(line + "\n")
+            sys.stderr.flush()
+
+    def update(self) -> None:
+        if self.bar is not None:
+            self.bar.update(1)
+
+    def close(self) -> None:
+        if self.bar is not None:
+            self.bar.close()
+            self.bar = None
 
 
 def _connect(address):
@@ -164,7 +185,8 @@ def main(argv: Sequence[str]) -> int:
 
     started = time.perf_counter()
     files = records = errors = 0
-    client = answers = progress = None
+    client = answers = None
+    progress = _Progress(0, False)
     try:
         done = read_done(args.output, selections) if args.resume else Done(selections)
         # A file the output already names keeps the spelling written there.
@@ -178,11 +200,11 @@ def main(argv: Sequence[str]) -> int:
         return EXIT_FAILED
     try:
         client = _connect(args.scheduler) if args.scheduler else None
+        progress = _Progress(len(todo), not args.no_progress)
         answers = batch.answer_files(todo, selections, workers=args.workers, client=client,
                                      residues=args.residues, indices=args.indices,
-                                     all_records=args.all_records)
+                                     all_records=args.all_records, messages=progress.say)
         ordered = batch.in_input_order(answers) if args.sorted else answers
-        progress = _progress(len(todo), not args.no_progress)
         for _, file_records in ordered:
             fresh = [r for r in file_records if not done.held(r)]
             out.write("".join(json.dumps(r) + "\n" for r in fresh))
@@ -190,19 +212,17 @@ def main(argv: Sequence[str]) -> int:
             files += 1
             errors += sum(1 for r in fresh if "error" in r)
             records += len({r["record"] for r in fresh if "error" not in r})
-            if progress is not None:
-                progress.update(1)
+            progress.update()
     except (RuntimeError, OSError) as error:
-        err.write(f"kaselect batch: {error}\n")
+        progress.say(f"kaselect batch: {error}")
         return EXIT_FAILED
     except KeyboardInterrupt:
-        err.write("kaselect batch: interrupted; --resume goes on from here\n")
+        progress.say("kaselect batch: interrupted; --resume goes on from here")
         return 130
     finally:
         if answers is not None:
             answers.close()     # stops the workers now if the run did not end
-        if progress is not None:
-            progress.close()
+        progress.close()
         if out is not sys.stdout:
             out.close()
         if client is not None:

@@ -8,7 +8,9 @@ on with the rest. What to do with a lost job is the caller's choice.
 Workers ignore SIGINT: a Ctrl-C at a terminal reaches the whole process
 group, and it is the caller's process that decides what it means; leaving
 the pool because of an exception (KeyboardInterrupt included) ends the
-workers at once.
+workers at once. What a worker writes to its standard error comes to the
+pool line by line and is handed to the caller's `messages` function, so that
+the caller decides where it goes (above a progress bar, say).
 """
 from __future__ import annotations
 
@@ -81,11 +83,13 @@ class _Worker:
 
     The process starts with SIGINT blocked (the signal mask survives exec) and
     ignores it before unblocking it, so that no Ctrl-C, however early, raises
-    KeyboardInterrupt in a worker."""
+    KeyboardInterrupt in a worker. Its standard error is a pipe that the pool
+    reads (`err`, None once at its end)."""
 
     def __init__(self, target):
         job_read, job_write = os.pipe()
         result_read, result_write = os.pipe()
+        err_read, err_write = os.pipe()
         # Blocked in this thread only, for as long as the child takes to
         # start; a SIGINT meant for this process is delivered right after.
         blocked = signal.pthread_sigmask(signal.SIG_BLOCK, {signal.SIGINT})
@@ -93,18 +97,41 @@ class _Worker:
             self.process = subprocess.Popen(
                 [sys.executable, "-m", __name__, target, str(job_read), str(result_write)],
                 pass_fds=(job_read, result_write), stdin=subprocess.DEVNULL,
-                stdout=subprocess.DEVNULL)
+                stdout=subprocess.DEVNULL, stderr=err_write)
+        except BaseException:
+            os.close(err_read)
+            raise
         finally:
             signal.pthread_sigmask(signal.SIG_SETMASK, blocked)
             os.close(job_read)
             os.close(result_write)
+            os.close(err_write)
         self.jobs = Connection(job_write, readable=False)
         self.conn = Connection(result_read, writable=False)
+        self.err = err_read   # None once read to its end
+        self._partial = b""   # the start of a line not yet ended
         self.ready = False
         self.held = collections.deque()   # (tag, args, alone) sent and not answered, oldest first
 
-    def stop(self, timeout):
-        """Ends the worker once it has done its jobs."""
+    def relay(self, messages, to_end=False):
+        """Hands each whole line the worker wrote to its standard error to
+        `messages`: what can be read now, or everything up to the end of the
+        pipe with `to_end` (the process has ended). At the end, a last line
+        without a newline is handed on too."""
+        while self.err is not None:
+            data = os.read(self.err, 65536)
+            if not data:
+                os.close(self.err)
+                self.err = None
+                data = b"\n" if self._partial else b""
+            *lines, self._partial = (self._partial + data).split(b"\n")
+            for line in lines:
+                messages(line.decode("utf-8", "replace"))
+            if not to_end:
+                return
+
+    def stop(self, timeout, messages):
+        """Ends the worker once it has done its jobs, and relays what it wrote."""
         try:
             self.jobs.send(None)
         except OSError:
@@ -114,10 +141,12 @@ class _Worker:
         except subprocess.TimeoutExpired:
             self.process.kill()
             self.process.wait()
+        self.relay(messages, to_end=True)
         self.close()
 
     def end(self):
-        """Ends the worker now, whatever it holds."""
+        """Ends the worker now, whatever it holds; what it still had to say is
+        dropped."""
         self.process.terminate()   # ignored by no worker: they leave SIGTERM as it is
         try:
             self.process.wait(5)
@@ -129,6 +158,9 @@ class _Worker:
     def close(self):
         self.jobs.close()
         self.conn.close()
+        if self.err is not None:
+            os.close(self.err)
+            self.err = None
 
 
 class LocalPool:
@@ -144,16 +176,22 @@ class LocalPool:
     waiting for this process to take the last result (which matters when the
     machine is busy). A job submitted `alone` is held by a worker with no
     other job: a retried job that kills its worker again costs no one else.
+
+    `messages` is called (in this process, while results() runs or the pool
+    closes) with each line a worker writes to its standard error, without
+    the newline; by default the line goes to this process's sys.stderr.
     """
 
     HELD = 2
 
 
-    def __init__(self, size: int, function: Callable[..., Any]) -> None:
+    def __init__(self, size: int, function: Callable[..., Any],
+                 messages: Callable[[str], object] | None = None) -> None:
         if size < 1:
             raise ValueError("a pool needs at least one worker")
         self._target = f"{function.__module__}:{function.__qualname__}"
         self._size = size
+        self._messages = messages or _to_stderr
         self._workers: list[_Worker] = []
         self._pending: collections.deque[tuple[Any, Sequence[Any], bool]] = collections.deque()
 
@@ -165,13 +203,13 @@ class LocalPool:
 
     def close(self, abandon: bool = False) -> None:
         """Stops every worker: once it has done the jobs it holds, or at once
-        with `abandon` (what is left is dropped)."""
+        with `abandon` (what is left, results and messages, is dropped)."""
         workers, self._workers = self._workers, []
         for worker in workers:
             if abandon:
                 worker.end()
             else:
-                worker.stop(timeout=5)
+                worker.stop(timeout=5, messages=self._messages)
 
     def submit(self, tag: Any, args: Sequence[Any], alone: bool = False) -> None:
         self._pending.append((tag, args, alone))
@@ -203,7 +241,11 @@ class LocalPool:
             waiting = [w for w in self._workers if w.held or not w.ready]
             if not waiting:
                 return
-            wait([w.conn for w in waiting])
+            speaking = [w for w in self._workers if w.err is not None]
+            ready = wait([w.conn for w in waiting] + [w.err for w in speaking])
+            for worker in speaking:
+                if worker.err in ready:
+                    worker.relay(self._messages)
             for worker in waiting:
                 message = self._receive(worker)
                 if message is None:
@@ -225,6 +267,7 @@ class LocalPool:
 
     def _replace(self, worker):
         worker.process.wait()
+        worker.relay(self._messages, to_end=True)   # its last words, a crash report say
         worker.close()
         self._workers.remove(worker)
         if not worker.ready:
@@ -236,6 +279,11 @@ class LocalPool:
 
 
 _DIED = object()
+
+
+def _to_stderr(line):
+    sys.stderr.write(line + "\n")
+    sys.stderr.flush()
 
 
 if __name__ == "__main__":

@@ -12,11 +12,14 @@ import fcntl
 import gzip
 import json
 import os
+import pty
 import re
 import shutil
 import signal
+import struct
 import subprocess
 import sys
+import termios
 import time
 
 import pytest
@@ -379,3 +382,40 @@ def test_resume_after_a_killed_run(tmp_path, corpus, sig, workers):
     expected = [{k: v for k, v in r.items() if k not in ("indices", "residues")}
                 for p in inputs for r in expected_records(p)]
     assert_each_once(read_lines(out), expected)
+
+
+def test_worker_warnings_stand_above_the_progress_bar(tmp_path):
+    """With standard error on a terminal (a pseudo-terminal here), each
+    warning a worker sends is drawn on a line of its own, not into the bar."""
+    bad = open(os.path.join(DATA, "ligs3d.sdf")).read().split("$$$$\n")
+    bad[1] = "\n".join(line if n != 3 else " xx yy" for n, line in enumerate(bad[1].split("\n")))
+    inputs = []
+    for n in range(8):
+        (tmp_path / f"bad{n}.sdf").write_text("$$$$\n".join(bad))
+        inputs.append(str(tmp_path / f"bad{n}.sdf"))
+    master, slave = pty.openpty()
+    fcntl.ioctl(slave, termios.TIOCSWINSZ, struct.pack("HHHH", 24, 100, 0, 0))
+    proc = subprocess.Popen([sys.executable, "-m", "kaselect", "batch", "-s", "all", *inputs, "--all-records",
+                             "-o", str(tmp_path / "out.jsonl"), "--workers", "2"], stderr=slave)
+    os.close(slave)
+    seen = b""
+    while True:
+        try:
+            data = os.read(master, 4096)
+        except OSError:                  # EIO: the terminal's last writer has gone
+            break
+        if not data:
+            break
+        seen += data
+    os.close(master)
+    assert proc.wait(DEADLINE) == 0
+    screen = []
+    for line in seen.decode().split("\n"):
+        shown = ""
+        for part in line.split("\r"):   # a carriage return writes over the line from its start
+            shown = part + shown[len(part):]
+        screen.append(shown.rstrip())
+    assert any("8/8" in line for line in screen), screen      # the bar was drawn
+    warnings = [line for line in screen if "Warning" in line]
+    assert len(warnings) == len(inputs), screen
+    assert all(re.fullmatch(r"Warning: .*bad[0-9]\.sdf: record 2 .*; record skipped", w) for w in warnings), screen
