@@ -120,6 +120,10 @@ private:
             // The end of the data, a damaged stream or one cut short.
             int code = Z_OK;
             std::string message = gzerror(gz_, &code);
+            // zlib starts its messages with its own name for the stream,
+            // "<fd:N>: " after gzdopen; the file is named by its path instead.
+            const std::string zlibName = "<fd:" + std::to_string(fd_) + ">: ";
+            if (message.compare(0, zlibName.size(), zlibName) == 0) message.erase(0, zlibName.size());
             if (code == Z_ERRNO) throw FileError(path_ + ": " + std::strerror(errno));
             if (code != Z_OK) throw FormatError(path_ + ": damaged gzip data (" + message + ")");
             break;

@@ -298,9 +298,9 @@ private:
         } else if (IsRecord(id, kData) || IsRecord(id, kJson)) {
             const PaddedLine padded(line, len);
             if (model_ < 0 && IsRecord(id, kData) && padded.text[4] == '_')
-                ThrowFormatError(fileName_, "Incorrect file format (perhaps it is cif not pdb?): " + fileName_);
+                ThrowFormatError(fileName_, "Incorrect file format (perhaps it is cif not pdb?)");
             if (model_ < 0 && IsRecord(id, kJson) && gemmi::ialpha3_id(padded.text + 4) == gemmi::ialpha3_id("ta_"))
-                ThrowFormatError(fileName_, "Incorrect file format (perhaps it is mmJSON not pdb?): " + fileName_);
+                ThrowFormatError(fileName_, "Incorrect file format (perhaps it is mmJSON not pdb?)");
         }
         return true;
     }

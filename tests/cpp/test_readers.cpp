@@ -236,7 +236,8 @@ TEST(PdbReader, ReadsGzipAndTakesTheFormatFromTheCodeOrSuffix) {
               std::string::npos);
     EXPECT_NE(ErrorOf<FormatError>([&] { ReadMolecule(txt, 99); }).find("not a molecule format"), std::string::npos);
     std::string cut = dir.Write("cut.pdb.gz", ReadText(gz).substr(0, ReadText(gz).size() / 2));  // a stream cut in half
-    EXPECT_EQ(ErrorOf<FormatError>([&] { ReadMolecule(cut); }).rfind(cut + ": damaged gzip data", 0), 0u);
+    // zlib's own name for the stream ("<fd:5>") stays out of the message.
+    EXPECT_EQ(ErrorOf<FormatError>([&] { ReadMolecule(cut); }), cut + ": damaged gzip data (unexpected end of file)");
 }
 
 // ---- mmCIF ----------------------------------------------------------------------
@@ -393,12 +394,13 @@ std::string Head(const char* file, size_t bytes) { return ReadText(DataFile(file
 
 class BadInput : public ::testing::TestWithParam<BadFile> {};
 
-TEST_P(BadInput, IsAFormatErrorNamingTheFileAndTheFault) {
+TEST_P(BadInput, IsAFormatErrorNamingTheFileOnceAndTheFault) {
     ScratchDir dir;
     std::string path = dir.Write(GetParam().name, GetParam().content);
     for (bool all : {false, true}) {
         std::string message = ErrorOf<FormatError>([&] { all ? (void)ReadMolecules(path) : (void)ReadMolecule(path); });
         EXPECT_EQ(message.rfind(path, 0), 0u) << message;
+        EXPECT_EQ(message.find(path, path.size()), std::string::npos) << "the path is named twice: " << message;
         EXPECT_NE(message.find(GetParam().expected), std::string::npos) << message;
     }
 }
