@@ -3,7 +3,8 @@
 // ids alike, and _struct_conn for the bonds of hetero atoms. Unlike PDB it
 // has no column limits: names, chains and numbers are written as they are,
 // and numbers with the shortest text that reads back to the same value.
-// Atoms without a name are named by element and serial.
+// Atoms without a name are named by element and serial; atoms without
+// residue data have an unknown ("?") occupancy and B-factor.
 #include <cctype>
 #include <charconv>
 #include <cmath>
@@ -230,8 +231,14 @@ private:
             Value(xyz[0]);
             Value(xyz[1]);
             Value(xyz[2]);
-            Value(r.occupancy);
-            Value(r.bFactor);
+            if (HasAtomResidue(atom)) {
+                Value(r.occupancy);
+                Value(r.bFactor);
+            } else {
+                // No residue data, so no occupancy or B-factor: unknown, not
+                // the numbers of the default record the atom reads as.
+                out_ += "? ? ";
+            }
             Value(r.residueNumber);
             Value(r.residueName);
             Value(chain);

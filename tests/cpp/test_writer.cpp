@@ -1,11 +1,14 @@
 // The PDB writer: what it writes reads back to the same molecule.
+#include <iterator>
 #include <set>
+#include <sstream>
 #include <tuple>
 #include <utility>
 
 #include "molecule/elements.h"
 #include "molecule/format.h"
 #include "molecule/io.h"
+#include "molecule/io_formats.h"
 #include "molecule/perceive_bonds.h"
 #include "reader_test_support.h"
 
@@ -189,6 +192,52 @@ TEST(PdbWriter, RefusesWhatItCannotWrite) {
     } catch (const Kamol::FormatError& e) {
         EXPECT_NE(std::string(e.what()).find(dir.Path("far.pdb") + ": atom 3 has coordinate 10000"), std::string::npos)
             << e.what();
+    }
+}
+
+// Atoms without residue data have no occupancy or B-factor: mmCIF gets "?"
+// (unknown) for both instead of the default record's numbers, and the file
+// reads back through the one-pass reader and through gemmi's document
+// reader alike. Atoms with a record keep their values, a B-factor of 20 too.
+TEST(MmcifWriter, WritesUnknownOccupancyAndBFactorForAtomsWithoutResidueData) {
+    auto mol = ReadMolecule(DataFile("small01.mol"));
+    Kamol::KaResidue recorded;
+    recorded.occupancy = 0.5f;
+    recorded.bFactor = 20.0f;
+    recorded.serialNumber = recorded.modelNumber = 1;  // as written, so that the record reads back whole
+    recorded.residueNumber = 2;                         // a residue apart from the default one
+    recorded.hetAtom = true;
+    Kamol::SetAtomResidue(*mol->GetAtom(0), recorded);
+    ScratchDir dir;
+    const std::string path = dir.Path("out.cif");
+    WriteMolecule(path, *mol);
+
+    std::vector<std::pair<std::string, std::string>> written;  // (occupancy, B-factor) per _atom_site row
+    std::istringstream text(ReadText(path));
+    bool inRows = false;
+    for (std::string line; std::getline(text, line);) {
+        if (line == "_atom_site.pdbx_PDB_model_num") inRows = true;
+        else if (inRows && line == "#") break;
+        else if (inRows) {
+            std::istringstream row(line);
+            std::vector<std::string> fields{std::istream_iterator<std::string>(row), {}};
+            ASSERT_EQ(fields.size(), 18u) << line;
+            written.emplace_back(fields[11], fields[12]);
+        }
+    }
+    ASSERT_EQ(written.size(), mol->NumAtoms());
+    EXPECT_EQ(written[0], std::make_pair(std::string("0.5"), std::string("20")));
+    for (size_t i = 1; i < written.size(); ++i)
+        EXPECT_EQ(written[i], std::make_pair(std::string("?"), std::string("?"))) << i;
+
+    auto onePass = ReadMolecule(path);
+    auto whole = Kamol::io_detail::ReadMmcifText(ReadText(path), path, Kamol::io_detail::ReadScope::First);
+    ASSERT_EQ(whole.size(), 1u);
+    ExpectSameMolecule(*mol, *onePass);
+    ExpectSameMolecule(*mol, *whole[0]);
+    for (uint32_t i = 0; i < mol->NumAtoms(); ++i) {
+        const Kamol::KaResidue &a = Res(onePass->GetAtom(i)), &b = Res(whole[0]->GetAtom(i));
+        EXPECT_EQ(std::tie(a.occupancy, a.bFactor), std::tie(b.occupancy, b.bFactor)) << i;
     }
 }
 
