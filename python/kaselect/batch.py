@@ -94,7 +94,9 @@ def _listed(list_path):
         with open(list_path, encoding="utf-8") as f:
             lines = [line.strip() for line in f]
     except (OSError, UnicodeDecodeError) as error:
-        raise InputError(f"cannot read the list {list_path}: {error}") from None
+        # An OSError's text repeats the file name: its strerror alone follows the path.
+        what = error.strerror if isinstance(error, OSError) and error.strerror else error
+        raise InputError(f"cannot read the list {list_path}: {what}") from None
     return [line for line in lines if line and not line.startswith("#")]
 
 

@@ -196,7 +196,7 @@ def main(argv: Sequence[str]) -> int:
         out = sys.stdout if args.output == "-" else open(args.output, "a" if args.resume else "w",
                                                           encoding="utf-8")
     except OSError as error:
-        err.write(f"kaselect batch: cannot write {args.output}: {error}\n")
+        err.write(f"kaselect batch: cannot write {args.output}: {error.strerror or error}\n")
         return EXIT_FAILED
     try:
         client = _connect(args.scheduler) if args.scheduler else None

@@ -83,6 +83,19 @@ def _print_json(mol, selected, count, head, out):
     out.write("]}\n")
 
 
+def file_error(action: str, path: str, error: Exception) -> str:
+    """The message for a file that cannot be read or written, naming it once:
+    the readers' and writers' own messages start with the file's name, and
+    an OSError raised on opening carries it as its filename."""
+    if isinstance(error, OSError) and error.filename is not None and error.strerror:
+        what = error.strerror
+    else:
+        what = str(error)
+        if what.startswith(f"{path}: "):
+            what = what[len(path) + 2:]
+    return f"kaselect: cannot {action} {path}: {what}"
+
+
 def write_subset(mol: KaMolBase, selected: object, path: str, kamol: ModuleType) -> None:
     """Writes the selected atoms of `mol` (a _fastpath.indices owner; with
     residues, coordinates and the bonds among them) to `path`, format from the
@@ -139,7 +152,7 @@ def main(argv: Sequence[str] | None = None) -> int:
     try:
         mol = kamol.ReadMolecule(args.structure)
     except (OSError, ValueError, RuntimeError) as error:
-        print(f"kaselect: cannot read {args.structure}: {error}", file=sys.stderr)
+        print(file_error("read", args.structure, error), file=sys.stderr)
         return EXIT_IO
 
     warn_of_repeated_residues(mol, selection, kaselect, sys.stderr)
@@ -163,7 +176,7 @@ def main(argv: Sequence[str] | None = None) -> int:
         try:
             write_subset(mol, selected, args.output, kamol)
         except (OSError, ValueError, RuntimeError) as error:
-            print(f"kaselect: cannot write {args.output}: {error}", file=sys.stderr)
+            print(file_error("write", args.output, error), file=sys.stderr)
             return EXIT_IO
     return EXIT_OK
 

@@ -314,6 +314,8 @@ def test_command_failures(tmp_path, corpus, args, status, message):
     result = batch(*args, *([] if "-o" in args else ["-o", str(out)]))
     assert result.returncode == status, result.stderr
     assert message in result.stderr and "Traceback" not in result.stderr
+    for path in (a.lstrip("@") for a in args if os.sep in a):
+        assert result.stderr.count(path) <= 1, result.stderr     # a file is named once
     assert not out.exists()
 
 

@@ -1,4 +1,5 @@
 """The command-line contract: output shapes, exit statuses and messages."""
+import gzip
 import json
 import os
 import subprocess
@@ -185,6 +186,26 @@ def test_failures_exit_with_status_and_message(args, status, message):
     assert message in result.stderr
     assert "Traceback" not in result.stderr
     assert result.stdout == ""
+
+
+def test_file_errors_name_the_path_once(tmp_path):
+    """The readers' and writers' messages already name the file; the tool
+    names it once, and never by zlib's name for the stream ("<fd:5>")."""
+    cut = tmp_path / "cut.pdb.gz"
+    cut.write_bytes(gzip.compress(open(COMPLEX, "rb").read())[:5000])
+    garbled = tmp_path / "bad.sdf"
+    garbled.write_text("not a molecule\n\n\nxx\n")
+    cases = [([str(tmp_path / "missing.pdb"), "all"], "read", str(tmp_path / "missing.pdb")),
+             ([str(garbled), "all"], "read", str(garbled)),
+             ([str(cut), "all"], "read", str(cut)),
+             ([COMPLEX, "all", "-o", str(tmp_path / "no" / "out.pdb")], "write", str(tmp_path / "no" / "out.pdb")),
+             ([COMPLEX, "all", "-o", str(tmp_path / "out.sdf")], "write", str(tmp_path / "out.sdf"))]
+    for args, action, path in cases:
+        result = run(*args, "--count")
+        assert result.returncode == 1, result.stderr
+        lines = result.stderr.splitlines()
+        assert len(lines) == 1 and lines[0].startswith(f"kaselect: cannot {action} {path}: "), result.stderr
+        assert result.stderr.count(path) == 1 and "<fd:" not in result.stderr, result.stderr
 
 
 def test_garbled_structure_is_status_1(tmp_path):
