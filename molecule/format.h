@@ -47,7 +47,8 @@ std::string FormatName(uint32_t code);
 
 // Format code of a file name suffix given without its leading dot ("pdb",
 // "SDF", "pdb.gz"): compared case-insensitively up to its first dot; "pdb"
-// may be followed by digits. Unknown suffixes and a null pointer give 0.
+// may be followed by digits. Unknown suffixes and a null pointer give 0, and
+// so does a suffix with its dot (".pdb"), which is empty up to that dot.
 uint32_t FormatFromSuffix(const char* suffix);
 
 }  // namespace Kamol

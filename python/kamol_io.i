@@ -67,7 +67,7 @@ std::string FormatName(uint32_t code);
 
 %feature("docstring") FormatFromSuffix
 "The format code of a file name suffix given without its dot ('pdb', 'SDF',
-'sdf.gz'); 0 when unknown.";
+'sdf.gz'); 0 when unknown, and for a suffix given with its dot ('.pdb').";
 uint32_t FormatFromSuffix(const char* suffix);
 
 }  // namespace Kamol

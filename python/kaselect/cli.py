@@ -1,12 +1,12 @@
 """The kaselect command-line tool.
 
-    kaselect STRUCTURE SELECTION [--count | --indices | --residues | --json] [-o FILE]
+    kaselect STRUCTURE SELECTION [--count | --indices | --residues | --json] [-o FILE] [--format FORMAT]
     kaselect --canonical SELECTION
     kaselect batch -s SELECTION [-s SELECTION ...] INPUT [INPUT ...] -o OUT.jsonl [options]
       (many files at once: see kaselect.batch_command)
 
 Exit status: 0 on success (also when nothing is selected), 2 when the selection
-does not parse, 1 when the structure cannot be read or written.
+does not parse or an option is wrong, 1 when the structure cannot be read or written.
 """
 from __future__ import annotations
 
@@ -27,6 +27,33 @@ if TYPE_CHECKING:
 EXIT_OK, EXIT_IO, EXIT_SELECTION = 0, 1, 2
 
 COLUMNS = ("index", "name", "resn", "resi", "icode", "chain", "element", "x", "y", "z")
+
+# Format codes the readers take (MDL mol, PDB, MOL2, MOL2 with H, SDF, CIF,
+# macromolecular CIF) and the names --format offers for them.
+READ_FORMATS = (2, 3, 4, 7, 8, 24, 26)
+_FORMAT_NAMES = "pdb, mmcif, cif, sdf, mol, mol2"
+
+
+def read_format(text: str) -> int:
+    """The format code of a --format value: the code itself, "mmcif", or a
+    file name suffix (pdb, ent, cif, sdf, sd, mol, mdl, mol2, ...) in any case,
+    with or without its dot. Formats without a reader are refused."""
+    if text.isascii() and text.isdigit():
+        code = int(text)
+    else:
+        name = text[1:] if text.startswith(".") else text
+        if name.lower() == "mmcif":
+            code = 26       # no suffix gives macromolecular CIF: it is chosen by code
+        elif name.isascii() and name.isalnum():
+            from lumora import kamol
+            code = kamol.FormatFromSuffix(name)
+        else:
+            code = 0
+    if code not in READ_FORMATS:
+        raise argparse.ArgumentTypeError(
+            f"{text!r} is not a format kaselect reads; give {_FORMAT_NAMES} "
+            f"or a format code ({', '.join(map(str, READ_FORMATS))})")
+    return code
 
 
 def _build_parser():
@@ -49,6 +76,9 @@ def _build_parser():
                             "by chain, residue number and insert code")
     shape.add_argument("--json", action="store_true", help="print one JSON object")
     parser.add_argument("-o", "--output", metavar="FILE", help="also write the selected atoms to FILE")
+    parser.add_argument("--format", type=read_format, metavar="FORMAT",
+                        help=f"format of STRUCTURE when its name does not tell: {_FORMAT_NAMES}, "
+                             "or a format code (see the README)")
     return parser
 
 
@@ -150,7 +180,7 @@ def main(argv: Sequence[str] | None = None) -> int:
         print(f"kaselect: {error}", file=sys.stderr)
         return EXIT_SELECTION
     try:
-        mol = kamol.ReadMolecule(args.structure)
+        mol = kamol.ReadMolecule(args.structure, args.format or 0)
     except (OSError, ValueError, RuntimeError) as error:
         print(file_error("read", args.structure, error), file=sys.stderr)
         return EXIT_IO

@@ -12,7 +12,7 @@ namespace {
 TEST(FormatFromSuffix, FoldsCaseCutsAtTheFirstDotAndMatchesWholeSuffixes) {
     const std::pair<const char*, uint32_t> cases[] = {
         {"SDF", 8}, {"sdf.gz", 8}, {"Pdb.GZ", 3}, {"sdfx", 0}, {"pdb12", 3}, {"pdbx", 0}, {"pdb1a", 0},
-        {"ism", 6}, {"mol2", 4}, {"mol3", 0}, {"mo", 0}, {"cif", 24}, {"mmcif", 0}, {"", 0}, {nullptr, 0}};
+        {"ism", 6}, {"mol2", 4}, {"mol3", 0}, {"mo", 0}, {"cif", 24}, {"mmcif", 0}, {"", 0}, {".pdb", 0}, {nullptr, 0}};
     for (auto [suffix, code] : cases) EXPECT_EQ(Kamol::FormatFromSuffix(suffix), code) << (suffix ? suffix : "null");
 }
 

@@ -208,6 +208,39 @@ def test_file_errors_name_the_path_once(tmp_path):
         assert result.stderr.count(path) == 1 and "<fd:" not in result.stderr, result.stderr
 
 
+@pytest.fixture(scope="module")
+def unnamed(tmp_path_factory):
+    """PDB, mmCIF and SDF content under names that say nothing of the format."""
+    root = tmp_path_factory.mktemp("unnamed")
+    (root / "structure.txt").write_bytes(open(COMPLEX, "rb").read())
+    kamol.WriteMolecule(str(root / "model.cif"), kamol.ReadMolecule(COMPLEX))
+    (root / "model").write_bytes((root / "model.cif").read_bytes())
+    (root / "ligands.dat.gz").write_bytes(gzip.compress(open(os.path.join(DATA, "ligs3d.sdf"), "rb").read()))
+    return root
+
+
+@pytest.mark.parametrize("name, formats, source", [
+    ("structure.txt", ["pdb", ".pdb", "PDB", "ent", "3"], COMPLEX),
+    ("model", ["mmcif", "cif", ".CIF", "26", "24"], COMPLEX),
+    ("ligands.dat.gz", ["sdf", "sd", ".sdf", "8", "mol", "2"], os.path.join(DATA, "ligs3d.sdf")),
+])
+def test_format_option_reads_files_whose_name_says_nothing(unnamed, name, formats, source):
+    expected = f"{kaselect.CountSelection(kamol.ReadMolecule(source), 'all')}\n"
+    assert run(str(unnamed / name), "all", "--count").returncode == 1   # the name alone does not tell
+    for fmt in formats:
+        result = run(str(unnamed / name), "all", "--count", "--format", fmt)
+        assert (result.returncode, result.stdout, result.stderr) == (0, expected, ""), fmt
+
+
+@pytest.mark.parametrize("value", ["xyz", "smi", "mmcif2", "pdb.gz", "", ".", "0", "1", "27", "99", "-3"])
+def test_bad_format_is_a_usage_error(unnamed, value):
+    result = run(str(unnamed / "structure.txt"), "all", f"--format={value}")
+    assert (result.returncode, result.stdout) == (2, "")
+    message = result.stderr.splitlines()[-1]
+    assert message.startswith("kaselect: error: argument --format: ") and repr(value) in message, result.stderr
+    assert "pdb, mmcif, cif, sdf, mol, mol2" in message and "Traceback" not in result.stderr
+
+
 def test_garbled_structure_is_status_1(tmp_path):
     bad = tmp_path / "bad.sdf"
     bad.write_text("not a molecule\n\n\nxx\n")
