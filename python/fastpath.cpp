@@ -73,6 +73,19 @@ PyObject* Indices(PyObject*, PyObject* args) {
     return fastpath::IndexBuffer(std::move(selected));
 }
 
+// parsed_indices(mol, selection) -> what indices() gives, for an already
+// parsed KaSelection: a caller that holds one does not parse its text again.
+PyObject* ParsedIndices(PyObject*, PyObject* args) {
+    PyObject *molObj = nullptr, *selectionObj = nullptr;
+    if (!PyArg_UnpackTuple(args, "parsed_indices", 2, 2, &molObj, &selectionObj)) return nullptr;
+    Kamol::KaMolBase* mol = MoleculeFromObject(molObj);
+    const KaSel::KaSelection* selection = mol ? SelectionFromObject(selectionObj) : nullptr;
+    if (!selection) return nullptr;
+    std::vector<unsigned int> selected;
+    if (!Guarded([&] { selected = KaSel::KaSelect(*mol, *selection).SelectAll(); })) return nullptr;
+    return fastpath::IndexBuffer(std::move(selected));
+}
+
 // mask(mol, text) -> bytearray of 0/1 bytes, one per atom index (deleted atoms 0).
 PyObject* Mask(PyObject*, PyObject* args) {
     Kamol::KaMolBase* mol = nullptr;
@@ -436,6 +449,8 @@ PyObject* CopyAtoms(PyObject*, PyObject* args) {
 PyMethodDef methods[] = {
     {"indices", Indices, METH_VARARGS,
      "Selected atom indices: (owner, address, count) of a uint32 buffer that lives as long as owner."},
+    {"parsed_indices", ParsedIndices, METH_VARARGS,
+     "indices() of a parsed KaSelection: (owner, address, count) of a uint32 buffer that lives as long as owner."},
     {"mask", Mask, METH_VARARGS, "Selection mask as a bytearray with one byte per atom index."},
     {"residues", Residues, METH_VARARGS, "Residue selector strings of the selection, in residue order."},
     {"residues_of", ResiduesOf, METH_VARARGS, "Residue selector strings of an indices() result, in residue order."},

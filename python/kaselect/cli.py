@@ -187,7 +187,8 @@ def main(argv: Sequence[str] | None = None) -> int:
 
     warn_of_repeated_residues(mol, selection, kaselect, sys.stderr)
     # The selected indices stay in native memory: no Python object per atom.
-    selected, _, count = kaselect._fastpath.indices(mol, args.selection)
+    # The selection parsed above is evaluated as it is, not parsed again.
+    selected, _, count = kaselect._fastpath.parsed_indices(mol, selection)
     out = sys.stdout
     if args.count:
         out.write(f"{count}\n")

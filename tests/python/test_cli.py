@@ -241,6 +241,30 @@ def test_bad_format_is_a_usage_error(unnamed, value):
     assert "pdb, mmcif, cif, sdf, mol, mol2" in message and "Traceback" not in result.stderr
 
 
+def test_selection_is_parsed_once(monkeypatch, capsys):
+    """The tool evaluates the KaSelection it parsed: the text is not handed to
+    the engine to be parsed again."""
+    from kaselect import cli
+    parsed, evaluated = [], []
+    parse, select = kaselect.KaSelection.Parse, kaselect._fastpath.parsed_indices
+
+    def counting_parse(text):
+        parsed.append(parse(text))
+        return parsed[-1]
+
+    def recording_select(mol, selection):
+        evaluated.append(selection)
+        return select(mol, selection)
+
+    monkeypatch.setattr(kaselect.KaSelection, "Parse", staticmethod(counting_parse))
+    monkeypatch.setattr(kaselect._fastpath, "parsed_indices", recording_select)
+    monkeypatch.setattr(kaselect._fastpath, "indices", None)   # text evaluation is not used
+    assert cli.main([COMPLEX, "byres (ligand around 4)", "--json"]) == 0
+    assert len(parsed) == 1 and evaluated == parsed
+    assert json.loads(capsys.readouterr().out)["count"] == kaselect.CountSelection(
+        kamol.ReadMolecule(COMPLEX), "byres (ligand around 4)")
+
+
 def test_garbled_structure_is_status_1(tmp_path):
     bad = tmp_path / "bad.sdf"
     bad.write_text("not a molecule\n\n\nxx\n")
