@@ -165,6 +165,7 @@ uint32_t TextId(KaTextTable& table, std::vector<uint32_t>& ids, uint32_t index, 
 }  // namespace
 
 void KaMolBase::StoreResidue(uint32_t index, const KaResidue& record) {
+    joinedResidueAtom_ = kNoAtom;
     KaAtomColumns& c = columns_;
     c.residueNameIds[index] = TextId(c.residueNames, c.residueNameIds, index, CText(record.residueName));
     c.chainIdIds[index] = TextId(c.chainIds, c.chainIdIds, index, CText(record.chainId));
@@ -182,6 +183,7 @@ void KaMolBase::StoreResidue(uint32_t index, const KaResidue& record) {
 KaAtomBase& KaMolBase::PushAtom(uint32_t atomicNum, const float xyz[3], uint32_t residueSlot, uint32_t nameColumnId,
                                 const KaResidue& record) {
     const uint32_t index = static_cast<uint32_t>(atomTable_.size());
+    joinedResidueAtom_ = kNoAtom;
     KaAtomBase& atom = atomStore_.emplace_back(*this, index, atomicNum);
     atomTable_.push_back(&atom);
     coords_.insert(coords_.end(), {xyz[0], xyz[1], xyz[2]});
@@ -530,6 +532,7 @@ void KaMolBase::CopyInto(KaMolBase& target) const {
     for (size_t i = 0; i < target.atomTable_.size(); ++i) target.columns_.atoms[i] = target.atomTable_[i];
     for (const auto& column : intColumns_) target.intColumns_.push_back(std::make_unique<KaAtomIntColumn>(*column));
     target.atomDataWritten_ = atomDataWritten_;
+    target.joinedResidueAtom_ = joinedResidueAtom_;
     for (const KaBondBase* bond : bondTable_) {
         if (!bond) continue;
         target.NewBond(*target.atomTable_[bond->bgn_->index_], *target.atomTable_[bond->end_->index_],

@@ -316,6 +316,16 @@ public:
     // (which GetAtomResidue reads as the default record, with a warning).
     bool ResidueInColumns(uint32_t index) const;
 
+    // A structure reader joins the atoms of a residue met again later in its
+    // chain (such as those of a second copy of the chain under the same chain
+    // id and numbering) to that residue, so its key no longer shows as
+    // repeated. The reader notes the first atom of the first residue it
+    // joined atoms to after residues of other keys; kNoAtom when none. The
+    // note is kept by Clone and forgotten on any change of the atom set or of
+    // a residue record, after which the keys alone tell.
+    uint32_t JoinedResidueAtom() const { return joinedResidueAtom_; }
+    void NoteJoinedResidue(uint32_t firstAtom) { joinedResidueAtom_ = firstAtom; }
+
     // The single slot for derived data (null until set); dropped with the
     // molecule and not copied by Clone.
     KaDerivedData* GetDerivedData() const { return derived_.get(); }
@@ -398,6 +408,7 @@ private:
     mutable KaResidueStore residueStore_;
     mutable std::vector<uint32_t> residueSlots_;
     bool atomDataWritten_ = false;
+    uint32_t joinedResidueAtom_ = kNoAtom;
     mutable std::unique_ptr<KaDerivedData> derived_;
     mutable std::function<void(KaMolBase&)> pendingBonds_;
 };

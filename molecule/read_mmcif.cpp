@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <new>
+#include <unordered_map>
 
 #include "molecule/read_structure.h"
 #include "molecule/residue.h"
@@ -190,6 +191,52 @@ gemmi::Structure StructureOfBlock(gemmi::cif::Block& block, const std::string& f
     return st;
 }
 
+JoinedResidues FindJoinedResidues(gemmi::cif::Block& block) {
+    JoinedResidues joined;
+    // Residue number, model, chain (author's, else label), residue name (likewise), insertion code.
+    enum { kSeq, kModel, kAuthAsym, kLabelAsym, kAuthComp, kLabelComp, kInsCode };
+    gemmi::cif::Table table = block.find("_atom_site.", {"auth_seq_id", "?pdbx_PDB_model_num", "?auth_asym_id",
+                                                         "?label_asym_id", "?auth_comp_id", "?label_comp_id",
+                                                         "?pdbx_PDB_ins_code"});
+    if (!table.ok() || table.length() == 0) return joined;
+    const int asym = table.first_of(kAuthAsym, kLabelAsym), comp = table.first_of(kAuthComp, kLabelComp);
+    std::unordered_map<std::string, uint32_t> residueCounts;  // by model name
+    std::string model = table.has_column(kModel) ? table[0].str(kModel) : "1";
+    uint32_t* residueCount = &residueCounts[model];
+    // The chain part: its name, its residues with their places among the model's, the current one.
+    bool inChain = false;
+    std::string chain;
+    std::unordered_map<gemmi::ResidueId, uint32_t, ResidueIdHash> residues;
+    const gemmi::ResidueId* current = nullptr;
+    for (auto row : table) {
+        // A model's name is compared with the raw value, as the builder does.
+        if (row.has(kModel) && row[kModel] != model) {
+            model = row.str(kModel);
+            residueCount = &residueCounts[model];
+            inChain = false;
+        }
+        std::string name = row.str(asym);
+        if (!inChain || name != chain) {
+            inChain = true;
+            chain = std::move(name);
+            residues.clear();
+            current = nullptr;
+        }
+        gemmi::ResidueId rid = gemmi::impl::make_resid(row.str(comp), row.str(kSeq),
+                                                       row.has(kInsCode) ? &row[kInsCode] : nullptr);
+        if (current && *current == rid) continue;
+        auto [found, added] = residues.try_emplace(std::move(rid), *residueCount);
+        if (added) {
+            ++*residueCount;
+        } else if (current && (SequenceNumber(current->seqid) != SequenceNumber(found->first.seqid) ||
+                               BlankIfUnset(current->seqid.icode) != BlankIfUnset(found->first.seqid.icode))) {
+            joined.try_emplace(model, found->second);
+        }
+        current = &found->first;
+    }
+    return joined;
+}
+
 MolList ReadMmcifText(std::string text, const std::string& fileName, ReadScope scope) {
     RequireText(text, fileName);
     MolList molecules;
@@ -200,8 +247,9 @@ MolList ReadMmcifText(std::string text, const std::string& fileName, ReadScope s
             if (!block.has_tag("_atom_site.Cartn_x") && !block.has_tag("_atom_site.id")) continue;
             StructureRecords records;
             gemmi::Structure st = StructureOfBlock(block, fileName, records);
+            const JoinedResidues joined = FindJoinedResidues(block);
             std::vector<gemmi::cif::Item>().swap(block.items);  // the structure holds what is used
-            BuildMolecules(st, records, fileName, scope, molecules);
+            BuildMolecules(st, records, joined, fileName, scope, molecules);
             if (scope == ReadScope::First && !molecules.empty()) return molecules;
         }
     } catch (const FormatError&) {

@@ -36,6 +36,7 @@ struct StreamedModel {
     std::vector<uint32_t> chainParts;
     // By atom, once an atom joined a residue other than the last one.
     std::vector<uint32_t> atomResidues;
+    uint32_t joinedResidue = kNoResidue;  // the first joined after other residues
 };
 
 // The rows of the _atom_site loop, turned into atoms as they come.
@@ -171,6 +172,7 @@ private:
             model.chainParts.push_back(chainPart_);
         } else if (model.mol) {
             TrackAtomResidues(model.residues, model.atomResidues);
+            NoteJoinedResidue(model.residues, uint32_t(residue_), index, model.joinedResidue);
         }
         residue_ = int64_t(index);
         // Without ATOM or HETATM the entity decides, once all is read (SetHeteroByEntity).
@@ -396,7 +398,7 @@ MolList ReadInOnePass(TextSource& source, const std::string& fileName, ReadScope
     SetHeteroByEntity(block, st, atoms.Models());
     for (StreamedModel& model : atoms.Models()) {
         if (!model.mol) continue;
-        CompleteModel(*model.mol, model.residues, model.number, records, fileName);
+        CompleteModel(*model.mol, model.residues, model.joinedResidue, model.number, records, fileName);
         molecules.push_back(std::move(model.mol));
     }
     if (molecules.empty()) throw WholeTextNeeded();

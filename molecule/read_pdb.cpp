@@ -175,6 +175,7 @@ struct ParsedModel {
     // By atom, the residue an atom joined, once an atom joined a residue
     // other than the last one (its molecule is then put in residue order).
     std::vector<uint32_t> atomResidues;
+    uint32_t joinedResidue = kNoResidue;  // the first joined after other residues
 };
 
 class PdbParser {
@@ -225,7 +226,7 @@ public:
             if (!model.mol) continue;
             PutInResidueOrder(model.mol, model.residues, model.atomResidues);
             model.mol->SetTitle(title);
-            CompleteModel(*model.mol, model.residues, model.number, records_, fileName_);
+            CompleteModel(*model.mol, model.residues, model.joinedResidue, model.number, records_, fileName_);
             molecules.push_back(std::move(model.mol));
         }
     }
@@ -406,6 +407,7 @@ private:
             model.hetero.push_back(gemmi::alpha_up(line[0]) == 'H');
         } else {
             TrackAtomResidues(model.residues, model.atomResidues);
+            NoteJoinedResidue(model.residues, uint32_t(residue_), index, model.joinedResidue);
         }
         residue_ = int64_t(index);
         SetResidueFields(record_, model.residues[index], model.hetero[index] != 0);

@@ -109,14 +109,17 @@ void CollectLinks(const gemmi::Structure& st, std::vector<LinkRecord>& links) {
             links.push_back({partner(link.partner1), partner(link.partner2)});
 }
 
-void BuildMolecules(gemmi::Structure& st, const StructureRecords& records, const std::string& fileName,
-                    ReadScope scope, MolList& molecules) {
+void BuildMolecules(gemmi::Structure& st, const StructureRecords& records, const JoinedResidues& joined,
+                    const std::string& fileName, ReadScope scope, MolList& molecules) {
     for (size_t i = 0; i < st.models.size(); ++i) {
         if (st.models[i].chains.empty()) continue;
+        auto joinedHere = joined.find(st.models[i].name);
+        const uint32_t joinedResidue = joinedHere != joined.end() ? joinedHere->second : kNoResidue;
         MoleculeBuilder builder(st, i, fileName);
         molecules.push_back(builder.Build());
         std::vector<gemmi::Chain>().swap(st.models[i].chains);
-        CompleteModel(*molecules.back(), builder.Residues(), builder.ModelNumberOf(), records, fileName);
+        CompleteModel(*molecules.back(), builder.Residues(), joinedResidue, builder.ModelNumberOf(), records,
+                      fileName);
         if (scope == ReadScope::First) break;
     }
 }

@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "molecule/io_formats.h"
@@ -59,6 +60,14 @@ void CollectTurns(gemmi::cif::Block& block, std::vector<SecondaryRange>& ranges)
 // links are appended to `records`.
 gemmi::Structure StructureOfBlock(gemmi::cif::Block& block, const std::string& fileName, StructureRecords& records);
 
+// For each model (by name) in which gemmi's structure builder joins atom
+// sites to a residue met earlier in their chain part, after residues of
+// other keys (a second copy of a chain under the same chain id and
+// numbering), the first such residue, by its place among the model's
+// residues. Read from the block's atom sites as the builder reads them.
+using JoinedResidues = std::unordered_map<std::string, uint32_t>;
+JoinedResidues FindJoinedResidues(gemmi::cif::Block& block);
+
 // Appends gemmi's helices (flags by helix class) and sheet strands.
 void CollectHelicesAndSheets(const gemmi::Structure& st, std::vector<SecondaryRange>& ranges);
 
@@ -67,11 +76,12 @@ void CollectHelicesAndSheets(const gemmi::Structure& st, std::vector<SecondaryRa
 void CollectLinks(const gemmi::Structure& st, std::vector<LinkRecord>& links);
 
 // Appends the molecules of the structure's models that hold atoms (with
-// ReadScope::First only the first) to `molecules`. Each model of gemmi's
-// structure is released as it is converted; the bonds the file does not give
-// are perceived on the molecule's first use of bonds (DeferBondPerception).
-// Throws FormatError for an atom without usable coordinates.
-void BuildMolecules(gemmi::Structure& st, const StructureRecords& records, const std::string& fileName,
-                    ReadScope scope, MolList& molecules);
+// ReadScope::First only the first) to `molecules`, each with its joined
+// residue noted. Each model of gemmi's structure is released as it is
+// converted; the bonds the file does not give are perceived on the
+// molecule's first use of bonds (DeferBondPerception). Throws FormatError for
+// an atom without usable coordinates.
+void BuildMolecules(gemmi::Structure& st, const StructureRecords& records, const JoinedResidues& joined,
+                    const std::string& fileName, ReadScope scope, MolList& molecules);
 
 }  // namespace Kamol::io_detail

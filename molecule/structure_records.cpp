@@ -174,6 +174,10 @@ void SetResidueFields(KaResidue& record, const ModelResidue& residue, bool hetAt
     record.hetAtom = hetAtom;
 }
 
+void NoteJoinedResidue(const std::vector<ModelResidue>& residues, uint32_t current, uint32_t joined, uint32_t& first) {
+    if (first == kNoResidue && !(KeyOf(residues[current]) == KeyOf(residues[joined]))) first = joined;
+}
+
 void TrackAtomResidues(const std::vector<ModelResidue>& residues, std::vector<uint32_t>& atomResidues) {
     if (!atomResidues.empty()) return;
     for (uint32_t r = 0; r < residues.size(); ++r) atomResidues.insert(atomResidues.end(), residues[r].atomCount, r);
@@ -205,9 +209,10 @@ void PutInResidueOrder(std::unique_ptr<KaGraphMol>& mol, std::vector<ModelResidu
     std::vector<uint32_t>().swap(atomResidues);
 }
 
-void CompleteModel(KaGraphMol& mol, const std::vector<ModelResidue>& residues, int modelNumber,
-                   const StructureRecords& records, const std::string& fileName) {
+void CompleteModel(KaGraphMol& mol, const std::vector<ModelResidue>& residues, uint32_t joinedResidue,
+                   int modelNumber, const StructureRecords& records, const std::string& fileName) {
     ModelCompleter(mol, residues, modelNumber, records, fileName).Run();
+    if (joinedResidue != kNoResidue) mol.NoteJoinedResidue(residues[joinedResidue].firstAtom);
 }
 
 }  // namespace Kamol::io_detail

@@ -70,6 +70,15 @@ struct ModelResidue {
 // The residue fields of a model's residue in a record.
 void SetResidueFields(KaResidue& record, const ModelResidue& residue, bool hetAtom);
 
+// No residue: for `joinedResidue` below while no atoms joined a residue again.
+constexpr uint32_t kNoResidue = UINT32_MAX;
+
+// Notes residue `joined`, which atoms join again while residue `current` is
+// the one being read, as the model's first joined residue (`first`) unless
+// one is noted already or the two share a key (number and insertion code in
+// one chain part: alternates at one sequence position, no copies).
+void NoteJoinedResidue(const std::vector<ModelResidue>& residues, uint32_t current, uint32_t joined, uint32_t& first);
+
 // Readers add a model's atoms in file order and count them per residue. While
 // each residue's atoms come together, its first atom and count place them;
 // once an atom joins a residue other than the last one, TrackAtomResidues
@@ -84,9 +93,11 @@ void PutInResidueOrder(std::unique_ptr<KaGraphMol>& mol, std::vector<ModelResidu
 
 // Completes the molecule of model `modelNumber`, whose atoms are in: flags
 // the residues in secondary-structure ranges, adds the bonds of links and
-// CONECT records (warning about those naming atoms the model lacks), and
-// defers the perception of the other bonds to their first use.
-void CompleteModel(KaGraphMol& mol, const std::vector<ModelResidue>& residues, int modelNumber,
-                   const StructureRecords& records, const std::string& fileName);
+// CONECT records (warning about those naming atoms the model lacks), defers
+// the perception of the other bonds to their first use, and notes the first
+// atom of `joinedResidue` (unless kNoResidue) on the molecule
+// (KaMolBase::NoteJoinedResidue).
+void CompleteModel(KaGraphMol& mol, const std::vector<ModelResidue>& residues, uint32_t joinedResidue,
+                   int modelNumber, const StructureRecords& records, const std::string& fileName);
 
 }  // namespace Kamol::io_detail

@@ -179,10 +179,12 @@ std::optional<Selector> first_repeated_residue(const Kamol::KaMolBase& mol) {
     const ResidueColumns& residues = ResidueColumnsOf(mol);
     std::vector<char> seen(residues.residueCount, 0);
     uint32_t previous = UINT32_MAX;
+    // A residue a reader joined later copies' atoms to holds its copies in one run.
+    const uint32_t joined = mol.JoinedResidueAtom();
     for (uint32_t index : mol.Columns().live) {
         const uint32_t residue = residues.residueId[index];
         if (residue == previous) continue;
-        if (seen[residue]) return Selector::FromAtom(*mol.GetAtom(index));
+        if (seen[residue] || index == joined) return Selector::FromAtom(*mol.GetAtom(index));
         seen[residue] = 1;
         previous = residue;
     }

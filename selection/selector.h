@@ -84,9 +84,12 @@ std::vector<std::string> ordered_selector_strings(const Kamol::KaMolBase& mol,
                                                   const std::vector<unsigned int>& selected);
 
 // The residue of the first atom, in storage order, whose residue key was met
-// before in a separate run of atoms (other residues in between); none when
-// each key forms one run. Such a key names several copies of a residue (an
-// assembly, a lattice, a solvent box), and byres and bychain take them all.
+// before in a separate run of atoms (other residues in between), or that
+// starts the residue a structure reader joined atoms of a later copy to
+// (KaMolBase::JoinedResidueAtom); none when each key forms one run and no
+// residue was joined. Such a key names several copies of a residue (an
+// assembly, a lattice, a solvent box, chains repeated under one chain id),
+// and byres and bychain take them all.
 std::optional<Selector> first_repeated_residue(const Kamol::KaMolBase& mol);
 
 // ---- atom predicates -------------------------------------------------------

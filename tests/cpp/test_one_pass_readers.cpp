@@ -8,12 +8,15 @@
 #include <gemmi/to_cif.hpp>
 #include <gemmi/to_mmcif.hpp>
 
+#include <functional>
+#include <memory>
 #include <sstream>
 
 #include "molecule/io.h"
 #include "molecule/io_formats.h"
 #include "molecule/perceive_bonds.h"
 #include "reader_test_support.h"
+#include "selection/selector.h"
 
 namespace {
 
@@ -311,5 +314,67 @@ TEST(PdbOnePass, ReadsAcrossPiecesAndReportsFaultsInFileOrder) {
     EXPECT_NE(error.find("contains NUL bytes"), std::string::npos) << error;
     EXPECT_EQ(warnings.count, 0u);
 }
+
+// ---- copies the readers join ---------------------------------------------------
+
+// Two copies of a chain under one chain id and numbering, the second after
+// TER (mmCIF: after a new label_asym_id alone), are read as one chain whose
+// residues hold both copies' atoms; the readers note the first residue they
+// joined, so its key still counts as repeated. Alternates at one position
+// (one key) joining each other are no copies.
+struct SiteRow {
+    const char* atom;
+    char altloc;
+    const char* residue;
+    int number;
+    char subchain;
+};
+
+struct JoinedCopiesCase {
+    std::vector<SiteRow> rows;
+    const char* repeated;  // "" for none
+};
+
+const JoinedCopiesCase kJoinedCopiesCases[] = {
+    {{{"N", '.', "GLY", 1, 'A'}, {"CA", '.', "ALA", 2, 'A'}, {"N", '.', "GLY", 1, 'B'}, {"CA", '.', "ALA", 2, 'B'}},
+     "GLY:1: :A"},
+    {{{"N", 'A', "ALA", 1, 'A'}, {"N", 'B', "GLY", 1, 'A'}, {"CA", 'A', "ALA", 1, 'A'}, {"CA", '.', "SER", 2, 'A'}},
+     ""},
+};
+
+class JoinedCopies : public ::testing::TestWithParam<JoinedCopiesCase> {};
+
+TEST_P(JoinedCopies, CountAsRepeatedResiduesInEveryReader) {
+    using namespace Kamol::io_detail;
+    const std::vector<SiteRow>& rows = GetParam().rows;
+    std::string pdb, cif = std::string("data_copies\n") + kAtomSiteHead;
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const SiteRow& r = rows[i];
+        if (i > 0 && r.subchain != rows[i - 1].subchain) pdb += "TER\n";
+        pdb += AtomLine(int(i) + 1, r.atom, r.residue, 'A', r.number, 3.0f * i, r.altloc == '.' ? ' ' : r.altloc);
+        cif += "ATOM " + std::to_string(i + 1) + " C " + r.atom + " " + r.altloc + " " + r.residue + " " + r.subchain +
+               " 1 " + std::to_string(r.number) + " ? " + std::to_string(3.0f * i) + " 0 0 1 10 " +
+               std::to_string(r.number) + " A 1\n";
+    }
+    const std::pair<const char*, std::function<MolList()>> readers[] = {
+        {"PDB", [&] { return ReadPdbText(pdb, "copies.pdb", ReadScope::All); }},
+        {"mmCIF in one pass", [&] { StringSource source(cif); return ReadMmcifSource(source, "copies.cif", ReadScope::All); }},
+        {"mmCIF whole text", [&] { return ReadMmcifText(cif, "copies.cif", ReadScope::All); }},
+    };
+    for (const auto& [reader, read] : readers) {
+        MolList molecules = read();
+        ASSERT_EQ(molecules[0]->NumAtoms(), 4u) << reader;
+        std::unique_ptr<KaMolBase> copy(molecules[0]->Clone());
+        for (const KaMolBase* mol : std::initializer_list<const KaMolBase*>{molecules[0].get(), copy.get()}) {
+            auto repeated = KaSel::first_repeated_residue(*mol);
+            EXPECT_EQ(repeated ? repeated->ToString() : "", GetParam().repeated) << reader;
+        }
+        // Once atoms change, only the keys tell, and none repeats here.
+        copy->DeleteAtom(*copy->GetAtom(1));
+        EXPECT_FALSE(KaSel::first_repeated_residue(*copy)) << reader;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, JoinedCopies, ::testing::ValuesIn(kJoinedCopiesCases));
 
 }  // namespace
