@@ -20,6 +20,8 @@ def selected_residues(mol: KaMolBase, text: str) -> list[str]:
 def first_repeated_residue(mol: KaMolBase) -> str | None:
     """Selector string of the first atom, in storage order, whose residue key
     (chain, number, insert code) was met before in a separate run of atoms, or
-    None. Such a key names several copies of one residue (an assembly, a
-    lattice, a solvent box): byres and bychain select every copy."""
+    that starts the residue the structure reader joined atoms of a later copy
+    to (a chain repeated under the same chain id after TER), or None. Such a
+    key names several copies of one residue (an assembly, a lattice, a solvent
+    box): byres and bychain select every copy."""
     return _fastpath.repeated_residue(mol)

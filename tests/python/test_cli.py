@@ -71,14 +71,26 @@ def two_copies(tmp_path_factory):
     return str(path)
 
 
+@pytest.fixture(scope="module")
+def joined_copies(tmp_path_factory):
+    """Two copies of the first residues of chain A, one after the other under
+    TER: the reader joins the second copy's atoms to the first copy's residues."""
+    with open(COMPLEX) as source:
+        atoms = [line for line in source if line.startswith("ATOM") and line[21] == "A" and int(line[22:26]) <= 3]
+    path = tmp_path_factory.mktemp("copies") / "joined_copies.pdb"
+    path.write_text("".join(atoms) + "TER\n" + "".join(atoms) + "END\n")
+    return str(path)
+
+
 @pytest.mark.parametrize("structure, selection, warned", [
     ("two_copies", "byres (ligand around 3)", True),
     ("two_copies", "bychain ligand", True),
     ("two_copies", "ligand around 3", False),
+    ("joined_copies", "byres index 0", True),
     ("complex", "byres (ligand around 3)", False),
 ])
-def test_warns_once_when_grouping_meets_repeated_residues(two_copies, structure, selection, warned):
-    path = two_copies if structure == "two_copies" else COMPLEX
+def test_warns_once_when_grouping_meets_repeated_residues(two_copies, joined_copies, structure, selection, warned):
+    path = {"two_copies": two_copies, "joined_copies": joined_copies}.get(structure, COMPLEX)
     result = run(path, selection, "--count")
     assert result.returncode == 0
     assert result.stderr.count("warning:") == (1 if warned else 0), result.stderr
