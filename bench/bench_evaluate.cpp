@@ -108,6 +108,7 @@ const Entry kEntries[] = {
     {"property", "chain B"},
     {"property", "b < 30"},
     {"property", "elem C"},
+    {"property", "elem N or elem O"},
     {"class", "protein"},
     {"class", "water"},
     {"class", "backbone"},

@@ -73,6 +73,13 @@ void AppendMasked(const SelectionContext& context, AtomSpan atoms, const AtomMas
 bool SelectClassCombination(const SelectionContext& context, const Predicate& node, AtomSpan atoms,
                             std::vector<uint32_t>& accepted);
 
+// Answers `node` over `atoms` in one pass over the atomic numbers when it is
+// an "or" whose children are all element tests ("elem N or elem O"); false
+// (nothing appended) otherwise. Element tests are pure, so testing the set at
+// once gives what testing the children in turn gives.
+bool SelectElementSet(const SelectionContext& context, const Predicate& node, AtomSpan atoms,
+                      std::vector<uint32_t>& accepted);
+
 // Whether `atoms` lists every live atom of the molecule (it is ascending and
 // holds live atoms only, so equal length means equal lists).
 inline bool CoversAllAtoms(const SelectionContext& context, AtomSpan atoms) {

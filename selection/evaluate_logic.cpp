@@ -111,6 +111,7 @@ bool OrPredicate::Evaluate(const SelectionContext& context, const Kamol::KaAtomB
 void OrPredicate::SelectFrom(const SelectionContext& context, AtomSpan atoms, std::vector<uint32_t>& accepted) const {
     if (children.empty() || atoms.empty()) return;
     if (detail::SelectClassCombination(context, *this, atoms, accepted)) return;
+    if (detail::SelectElementSet(context, *this, atoms, accepted)) return;
     if (children.size() == 1) {
         children.front()->SelectFrom(context, atoms, accepted);
         return;

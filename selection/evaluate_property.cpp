@@ -172,6 +172,26 @@ void ElemPredicate::SelectFrom(const SelectionContext& context, AtomSpan atoms, 
     FilterAtoms(atoms, accepted, [&](uint32_t index) { return atomicNums[index] == wanted; });
 }
 
+bool detail::SelectElementSet(const SelectionContext& context, const Predicate& node, AtomSpan atoms,
+                              std::vector<uint32_t>& accepted) {
+    const auto* either = dynamic_cast<const OrPredicate*>(&node);
+    if (!either || either->children.size() < 2) return false;
+    // Atomic numbers below 256 are looked up in a bit table (no element has
+    // a larger one; a child asking for one takes the general way).
+    uint64_t wanted[4] = {0, 0, 0, 0};
+    for (const PredicatePtr& child : either->children) {
+        const auto* elem = dynamic_cast<const ElemPredicate*>(child.get());
+        if (!elem || elem->atomicNumber >= 256) return false;
+        wanted[elem->atomicNumber >> 6] |= uint64_t(1) << (elem->atomicNumber & 63);
+    }
+    const std::vector<uint32_t>& atomicNums = context.GetMolecule().Columns().atomicNums;
+    FilterAtoms(atoms, accepted, [&](uint32_t index) {
+        const uint32_t number = atomicNums[index];
+        return number < 256 && (wanted[number >> 6] >> (number & 63)) & 1;
+    });
+    return true;
+}
+
 bool IndexPredicate::Evaluate(const SelectionContext&, const Kamol::KaAtomBase& atom) const {
     return Compare<uint32_t>(atom.GetIndex(), low, high, comparison);
 }

@@ -64,6 +64,7 @@ const char* const kTexts[] = {
     "protein and backbone",
     "not (water or ligand) and not sidechain",
     "(solvent or ligand) and not water",
+    "elem N or elem O", "index < 300 and (elem Xe or elem O or elem N)", "elem N or elem O or water",
 };
 
 std::vector<TextCase> Cases() {

@@ -97,4 +97,23 @@ TEST(PropertyPredicates, SelectExactlyTheExpectedAtoms) {
     }
 }
 
+// An "or" of element tests is answered from a table of atomic numbers: every
+// word of the table, and numbers past it, agree with asking atom by atom.
+TEST(PropertyPredicates, OrOfElementsMatchesEachElement) {
+    MoleculeBuilder builder;
+    const uint32_t numbers[] = {0, 1, 8, 35, 53, 63, 64, 79, 92, 127, 128, 200, 255, 256, 300};
+    for (uint32_t number : numbers) builder.Add(number, "X");
+    auto elem = [](const char* symbol) { return Make<ElemPredicate>(std::string(symbol)); };
+    const std::tuple<PredicateList, Indices> cases[] = {
+        {{elem("O"), elem("Br")}, {2, 3}},
+        {{elem("I"), elem("Au"), elem("U")}, {4, 7, 8}},
+        {{elem("Xx"), elem("H"), elem("Eu"), elem("Gd")}, {0, 1, 5, 6}},
+    };
+    for (const auto& [children, expected] : cases) {
+        const PredicatePtr root = Or(children);
+        EXPECT_EQ(PerAtom(builder.molecule, *root), expected) << root->ToString();
+        EXPECT_EQ(Batch(builder.molecule, *root), expected) << root->ToString();
+    }
+}
+
 }  // namespace
