@@ -2,28 +2,13 @@
 
 #include <memory>
 
+#include "wrapped_pointer.h"
+
 namespace fastpath {
 
 namespace {
 
-// Layout of the wrapped-pointer object behind a toolkit proxy's "this".
-struct WrappedPointer {
-    PyObject_HEAD
-    void* ptr;
-};
-
 PyObject* moleculeClass = nullptr;
-
-// Whether `obj` is a wrapped pointer (its type is named "SwigPyObject", as in
-// every SWIG runtime), so that an instance whose "this" was replaced by an
-// ordinary object is refused instead of being read as a pointer.
-bool IsWrappedPointer(PyObject* obj) {
-    PyObject* name = PyObject_GetAttrString(reinterpret_cast<PyObject*>(Py_TYPE(obj)), "__name__");
-    if (!name) return false;
-    bool wrapped = PyUnicode_Check(name) && PyUnicode_CompareWithASCIIString(name, "SwigPyObject") == 0;
-    Py_DECREF(name);
-    return wrapped;
-}
 
 constexpr const char* kIndicesCapsule = "kaselect._fastpath.indices";
 
@@ -41,15 +26,7 @@ void* ProxyPointer(PyObject* obj, const char* module, const char* className, PyO
         }
         if (!*classCache) PyErr_Clear();
     }
-    void* ptr = nullptr;
-    if (*classCache && PyObject_IsInstance(obj, *classCache) == 1) {
-        if (PyObject* self = PyObject_GetAttrString(obj, "this")) {
-            if (IsWrappedPointer(self)) ptr = reinterpret_cast<WrappedPointer*>(self)->ptr;
-            Py_DECREF(self);
-        }
-    }
-    PyErr_Clear();
-    return ptr;
+    return *classCache ? KaPy::InstancePointer(obj, *classCache) : nullptr;
 }
 
 Kamol::KaMolBase* MoleculeFromObject(PyObject* obj) {

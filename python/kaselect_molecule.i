@@ -5,6 +5,7 @@
 
 %{
 #include "molecule/molecule.h"
+#include "wrapped_pointer.h"
 
 namespace {
 
@@ -26,23 +27,6 @@ PyObject* kaselToolkitClass(const char* name, PyObject** cache) {
     return cls;
 }
 
-// Whether `obj` is a wrapped pointer of some SWIG runtime, whose native
-// pointer sits right after the object header. Tested by the type's name, as
-// the runtime itself recognises wrapped pointers of other modules, so that an
-// instance whose "this" was replaced by an ordinary object is refused instead
-// of being read as a pointer.
-bool kaselIsWrappedPointer(PyObject* obj) {
-    if (SwigPyObject_Check(obj)) return true;
-    PyObject* name = PyObject_GetAttrString(reinterpret_cast<PyObject*>(Py_TYPE(obj)), "__name__");
-    if (!name) {
-        PyErr_Clear();
-        return false;
-    }
-    bool wrapped = PyUnicode_Check(name) && PyUnicode_CompareWithASCIIString(name, "SwigPyObject") == 0;
-    Py_DECREF(name);
-    return wrapped;
-}
-
 PyObject* kaselMoleculeClass = nullptr;
 PyObject* kaselAtomClass = nullptr;
 
@@ -60,20 +44,7 @@ ToolkitArg kaselConvertToolkitObject(PyObject* obj, swig_type_info* type, const 
         return ptr ? ToolkitArg::Ok : ToolkitArg::Null;
     }
     PyObject* cls = kaselToolkitClass(className, cache);
-    if (!cls) return ToolkitArg::Refused;
-    int isInstance = PyObject_IsInstance(obj, cls);
-    if (isInstance != 1) {
-        if (isInstance < 0) PyErr_Clear();
-        return ToolkitArg::Refused;
-    }
-    PyObject* self = PyObject_GetAttrString(obj, "this");
-    if (!self) {
-        PyErr_Clear();
-        return ToolkitArg::Refused;
-    }
-    // Toolkit objects carry their native pointer right after the object header.
-    ptr = kaselIsWrappedPointer(self) ? reinterpret_cast<SwigPyObject*>(self)->ptr : nullptr;
-    Py_DECREF(self);
+    ptr = cls ? KaPy::InstancePointer(obj, cls) : nullptr;
     if (!ptr) return ToolkitArg::Refused;
     *result = ptr;
     return ToolkitArg::Ok;

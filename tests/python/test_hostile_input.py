@@ -38,6 +38,12 @@ class Hollow(k.KaGraphMol):
 class HollowAtom(k.KaAtomBase):
     def __init__(self):
         pass
+class Forged(k.KaGraphMol):
+    def __init__(self):
+        self.this = object()  # not a wrapped pointer: must be refused, not read
+class ForgedAtom(k.KaAtomBase):
+    def __init__(self):
+        self.this = object()
 """
 
 TABLE = [
@@ -73,6 +79,8 @@ TABLE = [
     # kaselect
     ("kaselect.EvaluateSelection(Hollow(), 'all')", "TypeError"),
     ("kaselect.KaSelect(mol, 'all')(HollowAtom())", "TypeError"),
+    ("kaselect.EvaluateSelection(Forged(), 'all')", "TypeError"),
+    ("kaselect.KaSelect(mol, 'all')(ForgedAtom())", "TypeError"), ("_fastpath.indices(Forged(), 'all')", "TypeError"),
     ("kaselect.KaSelect(mol, 'all')(gone)", "ValueError"),
     ("_kaselect.KaSelect___call__(kaselect.KaSelection(), a)", "TypeError"),
     ("_kaselect.KaResidueSelector___call__(None, a)", "TypeError"),
