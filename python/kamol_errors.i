@@ -3,10 +3,9 @@
 //   file that cannot be opened          -> OSError subclass of its errno (FileNotFoundError, ...)
 //   file fault met by a reader/writer   -> OSError
 //   unreadable file content             -> ValueError
-//   std::invalid_argument               -> ValueError
-//   std::out_of_range                   -> IndexError
-//   std::bad_alloc                      -> MemoryError
-//   other standard exceptions           -> RuntimeError with their text
+//   other standard exceptions           -> the toolkit column of standard_errors.h
+//                                          (ValueError, IndexError, MemoryError
+//                                          or RuntimeError), with their text
 //   anything else                       -> RuntimeError "Unknown C++ exception"
 // Messages are decoded like every other text (UTF-8, surrogateescape), so a
 // file name that is not UTF-8 cannot turn into a decoding error.
@@ -16,6 +15,7 @@
 #include <stdexcept>
 
 #include "molecule/io.h"
+#include "standard_errors.h"
 
 namespace KaPy {
 inline void SetError(PyObject* type, const char* text) {
@@ -23,6 +23,15 @@ inline void SetError(PyObject* type, const char* text) {
     if (!message) return;
     PyErr_SetObject(type, message);
     Py_DECREF(message);
+}
+
+// A MemoryError carries no text, as Python's own do.
+inline void SetStandardError(const std::exception& e) {
+    PyObject* type = StandardErrorType(e, ErrorFamily::Toolkit);
+    if (type == PyExc_MemoryError)
+        PyErr_NoMemory();
+    else
+        SetError(type, e.what());
 }
 }  // namespace KaPy
 %}
@@ -41,17 +50,8 @@ inline void SetError(PyObject* type, const char* text) {
     } catch (const Kamol::FormatError& e) {
         KaPy::SetError(PyExc_ValueError, e.what());
         SWIG_fail;
-    } catch (const std::invalid_argument& e) {
-        KaPy::SetError(PyExc_ValueError, e.what());
-        SWIG_fail;
-    } catch (const std::out_of_range& e) {
-        KaPy::SetError(PyExc_IndexError, e.what());
-        SWIG_fail;
-    } catch (const std::bad_alloc&) {
-        PyErr_NoMemory();
-        SWIG_fail;
     } catch (const std::exception& e) {
-        KaPy::SetError(PyExc_RuntimeError, e.what());
+        KaPy::SetStandardError(e);
         SWIG_fail;
     } catch (...) {
         PyErr_SetString(PyExc_RuntimeError, "Unknown C++ exception");
