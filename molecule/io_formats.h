@@ -1,5 +1,9 @@
-// Per-format entry points behind molecule/io.h. Readers take the whole file
-// content (already decompressed) and the file name used in messages.
+// Per-format entry points behind molecule/io.h. PDB and mmCIF files are read
+// in one pass from a TextSource, piece by piece, so that a file is never held
+// whole; each also has a form for text already in memory. The whole-text
+// mmCIF reader also takes the files the one-pass one hands back and text
+// that cannot be read twice (a pipe). MDL and MOL2 readers take the whole
+// text. Text arrives decompressed; `fileName` is used in messages.
 #pragma once
 
 #include <algorithm>
