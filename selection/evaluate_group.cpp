@@ -44,23 +44,15 @@ AtomMask ChainGroupOf(const SelectionContext& context, const Predicate& inner) {
 }
 
 const AtomMask& ResidueMembers(const SelectionContext& context, const ByResPredicate& node) {
-    if (const AtomMask* remembered = context.RememberedResult(node)) return *remembered;
-    const std::string key = "byres_" + StructureKey(*node.inner);
-    if (!context.HasResidueGroup(key))
-        context.SetResidueGroup(key, ResidueGroupOf(context, *node.inner));
-    const AtomMask& members = context.GetResidueGroup(key);
-    context.Remember(node, members);
-    return members;
+    return context.Memoized(
+        node, ResultKind::ResidueGroup, [&] { return "byres_" + StructureKey(*node.inner); },
+        [&] { return ResidueGroupOf(context, *node.inner); });
 }
 
 const AtomMask& ChainMembers(const SelectionContext& context, const ByChainPredicate& node) {
-    if (const AtomMask* remembered = context.RememberedResult(node)) return *remembered;
-    const std::string key = "bychain_" + StructureKey(*node.inner);
-    if (!context.HasChainGroup(key))
-        context.SetChainGroup(key, ChainGroupOf(context, *node.inner));
-    const AtomMask& members = context.GetChainGroup(key);
-    context.Remember(node, members);
-    return members;
+    return context.Memoized(
+        node, ResultKind::ChainGroup, [&] { return "bychain_" + StructureKey(*node.inner); },
+        [&] { return ChainGroupOf(context, *node.inner); });
 }
 
 }  // namespace

@@ -64,20 +64,12 @@ AtomMask ComputeSpatialMask(const SelectionContext& context, float distance, con
 // when given, is the inner selection already evaluated over all live atoms.
 const AtomMask& SpatialMaskFor(const SelectionContext& context, const Predicate& node, float distance,
                                const Predicate& inner, const std::vector<uint32_t>* innerOverAll = nullptr) {
-    if (const AtomMask* remembered = context.RememberedResult(node)) return *remembered;
-    const std::string key = SpatialKey(distance, inner);
-    if (!context.HasSpatialMask(key)) {
-        if (innerOverAll) {
-            context.SetSpatialMask(key, ComputeSpatialMask(context, distance, *innerOverAll));
-        } else {
-            std::vector<uint32_t> innerAtoms;
-            inner.SelectFrom(context, context.GetMolecule().Columns().live, innerAtoms);
-            context.SetSpatialMask(key, ComputeSpatialMask(context, distance, innerAtoms));
-        }
-    }
-    const AtomMask& mask = context.GetSpatialMask(key);
-    context.Remember(node, mask);
-    return mask;
+    return context.Memoized(node, ResultKind::SpatialMask, [&] { return SpatialKey(distance, inner); }, [&] {
+        if (innerOverAll) return ComputeSpatialMask(context, distance, *innerOverAll);
+        std::vector<uint32_t> innerAtoms;
+        inner.SelectFrom(context, context.GetMolecule().Columns().live, innerAtoms);
+        return ComputeSpatialMask(context, distance, innerAtoms);
+    });
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // The evaluation context every predicate receives: the bound molecule, the
-// lazily built KD-tree and the store of whole-molecule sub-selection results.
+// lazily built KD-tree and the memo of whole-molecule sub-selection results.
 //
 // Threads: a context fills its store while it evaluates, so it serves one
 // thread at a time; evaluation also fills caches kept with the molecule, so a
@@ -8,20 +8,22 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "molecule/molecule.h"
 #include "selection/atom_mask.h"
 #include "selection/predicate.h"
+#include "selection/result_memo.h"
 
 namespace KaSel {
 
 struct MoleculePointCloud;
 
 // Per-binding evaluation state: the molecule, the lazily built KD-tree and
-// the whole-molecule results of grouping and distance sub-selections, keyed
-// by "byres_"/"bychain_"/"around_<distance>_" plus the inner sub-tree's
-// StructureKey.
-// Evaluation is logically const, so the caches are filled through const
+// the memo of whole-molecule results of grouping and distance sub-selections,
+// keyed by kind and "byres_"/"bychain_"/"around_<distance>_" plus the inner
+// sub-tree's StructureKey.
+// Evaluation is logically const, so the memo is filled through const
 // methods. One context serves one thread at a time.
 class SelectionContext {
 public:
@@ -35,7 +37,17 @@ public:
     // The same tree is returned for the life of the context.
     const MoleculePointCloud& GetTree() const;
 
-    // Get creates an empty entry when the key is absent; Set moves the value in.
+    // The whole-molecule result of the grouping or distance `node`: looked
+    // up, or computed by `compute()` and kept, under (kind, makeKey()); see
+    // ResultMemo::Get. This is how the predicates reach the memo.
+    template <class MakeKey, class Compute>
+    const AtomMask& Memoized(const Predicate& node, ResultKind kind, MakeKey&& makeKey, Compute&& compute) const {
+        return Memo().Get(node, kind, std::forward<MakeKey>(makeKey), std::forward<Compute>(compute));
+    }
+
+    // Keyed access to the memo, one kind each: Has tells whether the key has
+    // an entry, Get creates an empty entry when the key is absent, Set moves
+    // the value in (creating or replacing the entry).
     bool HasResidueGroup(const std::string& key) const;
     AtomMask& GetResidueGroup(const std::string& key) const;
     void SetResidueGroup(const std::string& key, AtomMask members) const;
@@ -47,16 +59,13 @@ public:
     void SetSpatialMask(const std::string& key, AtomMask mask) const;
 
     // Keeps `root`'s tree alive for the life of the context, so that grouping
-    // and distance nodes of that tree can remember their cached result by
-    // node and answer single atoms without forming their key again.
+    // and distance nodes of that tree remember their result by node and
+    // answer single atoms without forming their key again.
     void Pin(PredicatePtr root);
-    // The result remembered for a node of the pinned tree, or null.
-    const AtomMask* RememberedResult(const Predicate& node) const;
-    // Remembers `result` (an entry of one of the maps) for a node of the
-    // pinned tree; does nothing for other nodes.
-    void Remember(const Predicate& node, const AtomMask& result) const;
 
 private:
+    ResultMemo& Memo() const;
+
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

@@ -14,6 +14,7 @@
 #include "molecule/io.h"
 #include "selection/select.h"
 #include "selection/selection.h"
+#include "selection/structure_key.h"
 
 namespace {
 
@@ -96,6 +97,38 @@ TEST(StructurallyEqual, ShareOneResult) {
         EXPECT_GT(first, 0);
         EXPECT_EQ(second, 0);
     }
+}
+
+// The context's keyed accessors and the predicates share one store, kept
+// apart by kind: a grouping predicate answers from a value set under its key,
+// finds its computed result there, and no other kind sees either.
+TEST(KeyedAccess, OneStoreKeptApartByKind) {
+    using namespace evaltest;
+    MoleculeBuilder b;
+    b.Add(6, "C", Residue("ALA", 1), 0, 0, 0);
+    b.Add(6, "C", Residue("GLY", 2), 5, 0, 0);
+    const PredicatePtr inner = Make<ChainPredicate>(std::string("A"));
+    const std::string key = StructureKey(*inner);
+    const auto byres = Make<ByResPredicate>(inner);
+    const auto bychain = Make<ByChainPredicate>(inner);
+
+    SelectionContext context(b.molecule);
+    AtomMask onlySecond(2);
+    onlySecond.Set(1);
+    context.SetResidueGroup("byres_" + key, onlySecond);
+    EXPECT_FALSE(byres->Evaluate(context, *b.molecule.GetAtom(0)));
+    EXPECT_TRUE(byres->Evaluate(context, *b.molecule.GetAtom(1)));
+
+    EXPECT_TRUE(bychain->Evaluate(context, *b.molecule.GetAtom(0)));
+    ASSERT_TRUE(context.HasChainGroup("bychain_" + key));
+    EXPECT_EQ(context.GetChainGroup("bychain_" + key).Count(), 2u);
+    EXPECT_FALSE(context.HasResidueGroup("bychain_" + key));
+    EXPECT_FALSE(context.HasSpatialMask("bychain_" + key));
+    EXPECT_FALSE(context.HasChainGroup("byres_" + key));
+
+    EXPECT_EQ(context.GetSpatialMask("absent").Size(), 0u);  // made empty
+    EXPECT_TRUE(context.HasSpatialMask("absent"));
+    EXPECT_FALSE(context.HasResidueGroup("absent"));
 }
 
 }  // namespace
