@@ -204,7 +204,7 @@ CODE_DIRS := system molecule grid selection python
 TEST_DIRS := tests/cpp tests/python
 
 stats:
-	@code=$$(git ls-files -- $(CODE_DIRS) | grep -E '\.(cpp|h|i|py)$$' | xargs cat | wc -l); \
+	@code=$$(git ls-files -- $(CODE_DIRS) | grep -E '\.(cpp|h|i|py|pyi)$$' | xargs cat | wc -l); \
 	tests=$$(git ls-files -- $(TEST_DIRS) | grep -E '\.(cpp|h|hpp|i|py)$$' | xargs cat | wc -l); \
 	echo "code lines   $$code ($(CODE_DIRS))"; \
 	echo "test lines   $$tests ($(TEST_DIRS), data excluded)"; \
