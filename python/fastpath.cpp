@@ -301,7 +301,7 @@ private:
             out_ += static_cast<char>(c);
             return;
         }
-        char buffer[8];
+        char buffer[16];  // room for any 32-bit value, which the compiler cannot rule out
         std::snprintf(buffer, sizeof buffer, "\\u%04x", c);
         out_ += buffer;
     }

@@ -276,7 +276,7 @@ PyObject* Build(PyObject*, PyObject* args) {
             if (!withResidue) continue;
             if (chain.data) {
                 TextAt(chain, row, record.chainId);
-                if (record.chainId.empty()) record.chainId = " ";  // as the readers store a blank chain
+                if (record.chainId.empty()) record.chainId.assign(1, ' ');  // as the readers store a blank chain
             }
             if (icode.data) CharAt(icode, row, scratch, record.insertCode);
             if (altloc.data) CharAt(altloc, row, scratch, record.alternateLocation);
