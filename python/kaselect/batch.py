@@ -20,6 +20,7 @@ from lumora import kamol
 
 from . import _fastpath
 from .batch_pool import LocalPool, Lost
+from .file_errors import fault_of
 from .kaselect import KaSelection
 
 if TYPE_CHECKING:
@@ -94,9 +95,7 @@ def _listed(list_path):
         with open(list_path, encoding="utf-8") as f:
             lines = [line.strip() for line in f]
     except (OSError, UnicodeDecodeError) as error:
-        # An OSError's text repeats the file name: its strerror alone follows the path.
-        what = error.strerror if isinstance(error, OSError) and error.strerror else error
-        raise InputError(f"cannot read the list {list_path}: {what}") from None
+        raise InputError(f"cannot read the list {list_path}: {fault_of(list_path, error)}") from None
     return [line for line in lines if line and not line.startswith("#")]
 
 

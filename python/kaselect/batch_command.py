@@ -16,6 +16,7 @@ import time
 from typing import TYPE_CHECKING
 
 from . import batch
+from .file_errors import fault_of
 
 if TYPE_CHECKING:
     from collections.abc import Iterable, Sequence
@@ -196,7 +197,7 @@ def main(argv: Sequence[str]) -> int:
         out = sys.stdout if args.output == "-" else open(args.output, "a" if args.resume else "w",
                                                           encoding="utf-8")
     except OSError as error:
-        err.write(f"kaselect batch: cannot write {args.output}: {error.strerror or error}\n")
+        err.write(f"kaselect batch: cannot write {args.output}: {fault_of(args.output, error)}\n")
         return EXIT_FAILED
     try:
         client = _connect(args.scheduler) if args.scheduler else None

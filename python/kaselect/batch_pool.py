@@ -136,11 +136,7 @@ class _Worker:
             self.jobs.send(None)
         except OSError:
             pass
-        try:
-            self.process.wait(timeout)
-        except subprocess.TimeoutExpired:
-            self.process.kill()
-            self.process.wait()
+        self._wait_or_kill(timeout)
         self.relay(messages, to_end=True)
         self.close()
 
@@ -148,12 +144,16 @@ class _Worker:
         """Ends the worker now, whatever it holds; what it still had to say is
         dropped."""
         self.process.terminate()   # ignored by no worker: they leave SIGTERM as it is
+        self._wait_or_kill(5)
+        self.close()
+
+    def _wait_or_kill(self, timeout):
+        """Waits up to `timeout` seconds for the process to end, then kills it."""
         try:
-            self.process.wait(5)
+            self.process.wait(timeout)
         except subprocess.TimeoutExpired:
             self.process.kill()
             self.process.wait()
-        self.close()
 
     def close(self):
         self.jobs.close()

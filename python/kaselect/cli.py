@@ -15,6 +15,8 @@ import json
 import sys
 from typing import TYPE_CHECKING
 
+from .file_errors import fault_of
+
 if TYPE_CHECKING:
     from collections.abc import Sequence
     from types import ModuleType
@@ -114,16 +116,8 @@ def _print_json(mol, selected, count, head, out):
 
 
 def file_error(action: str, path: str, error: Exception) -> str:
-    """The message for a file that cannot be read or written, naming it once:
-    the readers' and writers' own messages start with the file's name, and
-    an OSError raised on opening carries it as its filename."""
-    if isinstance(error, OSError) and error.filename is not None and error.strerror:
-        what = error.strerror
-    else:
-        what = str(error)
-        if what.startswith(f"{path}: "):
-            what = what[len(path) + 2:]
-    return f"kaselect: cannot {action} {path}: {what}"
+    """The message for a file that cannot be read or written, naming it once."""
+    return f"kaselect: cannot {action} {path}: {fault_of(path, error)}"
 
 
 def write_subset(mol: KaMolBase, selected: object, path: str, kamol: ModuleType) -> None:
