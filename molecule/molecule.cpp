@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <new>
+#include <stdexcept>
 #include <type_traits>
 
 namespace Kamol {
@@ -507,10 +508,21 @@ const KaAtomColumns& KaMolBase::Columns() const {
     return columns_;
 }
 
+void KaMolBase::SetCell(const std::optional<UnitCell>& cell) {
+    if (cell) {
+        const std::string problem = CellProblem(*cell);
+        if (!problem.empty()) throw std::invalid_argument(problem);
+    }
+    if (cell == cell_) return;
+    cell_ = cell;
+    ++coordsVersion_;
+}
+
 void KaMolBase::CopyInto(KaMolBase& target) const {
     CompleteBonds();
     static_cast<KaSystem::KaBase&>(target) = *this;
     target.title_ = title_;
+    target.cell_ = cell_;
     for (const KaAtomBase& atom : atomStore_) {
         KaAtomBase& copy = target.atomStore_.emplace_back(target, atom.index_, atom.atomicNum_);
         static_cast<KaSystem::KaBase&>(copy) = atom;

@@ -16,12 +16,14 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
 #include "molecule/residue.h"
+#include "molecule/unit_cell.h"
 #include "system/base.h"
 
 namespace Kamol {
@@ -273,6 +275,13 @@ public:
     // x, y, z per index; deleted atoms keep their last coordinates.
     const std::vector<float>& CoordTable() const { return coords_; }
 
+    // The periodic box the coordinates repeat in, if any. Setting a cell
+    // that describes no box throws std::invalid_argument (with what is
+    // wrong) and changes nothing; a change raises the coordinates version,
+    // since every distance depends on it.
+    const std::optional<UnitCell>& GetCell() const { return cell_; }
+    void SetCell(const std::optional<UnitCell>& cell);
+
     const std::string& GetTitle() const { return title_; }
     void SetTitle(const std::string& title) { title_ = title; }
 
@@ -369,6 +378,7 @@ private:
     uint32_t numLive_ = 0;
     uint32_t numLiveBonds_ = 0;
     std::string title_;
+    std::optional<UnitCell> cell_;
     uint64_t structureVersion_ = 1;
     uint64_t coordsVersion_ = 1;
     uint64_t atomDataVersion_ = 1;

@@ -47,6 +47,36 @@ inline const Kamol::KaAtomBase& Member(const Kamol::KaMolBase& mol, const Kamol:
     return Live(atom);
 }
 
+// Six numbers (a, b, c, alpha, beta, gamma) from any sequence but a text:
+// TypeError for another object or a non-number, ValueError for another count.
+// Whether they describe a box is the molecule's to check.
+inline Kamol::UnitCell CellFromSequence(PyObject* cell) {
+    if (PyUnicode_Check(cell) || PyBytes_Check(cell) || !PySequence_Check(cell)) {
+        PyErr_SetString(PyExc_TypeError, "a cell is a sequence of six numbers (a, b, c, alpha, beta, gamma) or None");
+        throw PythonErrorSet();
+    }
+    const Py_ssize_t size = PySequence_Size(cell);
+    if (size < 0) throw PythonErrorSet();
+    if (size != 6) {
+        PyErr_Format(PyExc_ValueError, "a cell has six numbers (a, b, c, alpha, beta, gamma), got %zd", size);
+        throw PythonErrorSet();
+    }
+    double values[6];
+    for (Py_ssize_t i = 0; i < 6; ++i) {
+        PyObject* item = PySequence_GetItem(cell, i);
+        if (!item) throw PythonErrorSet();
+        const bool number = PyNumber_Check(item) && !PyUnicode_Check(item);
+        values[i] = number ? PyFloat_AsDouble(item) : -1.0;
+        Py_DECREF(item);
+        if (!number) {
+            PyErr_SetString(PyExc_TypeError, "a cell holds numbers only");
+            throw PythonErrorSet();
+        }
+        if (values[i] == -1.0 && PyErr_Occurred()) throw PythonErrorSet();
+    }
+    return Kamol::UnitCell{values[0], values[1], values[2], values[3], values[4], values[5]};
+}
+
 struct AtomList {
     std::vector<Kamol::KaAtomBase*> atoms;
 };
@@ -323,6 +353,9 @@ public:
 %feature("docstring") KaMolBase::GetAtoms "The live atoms, in storage order (the order they were made).";
 %feature("docstring") KaMolBase::GetAtom "The live atom with that index, or None. IndexError for a negative index.";
 %feature("docstring") KaMolBase::GetCoords "The atom's coordinates as a tuple (x, y, z) of 32-bit values.";
+%feature("docstring") KaMolBase::GetCell "The periodic box (a, b, c, alpha, beta, gamma) in Å and degrees, or None.";
+%feature("docstring") KaMolBase::SetCell "Sets the periodic box from six numbers (a, b, c, alpha, beta, gamma), "
+    "or removes it with None; ValueError for a cell that describes no box (nothing changes then).";
 %feature("docstring") KaMolBase::SetCoords "Sets the atom's coordinates from a sequence (x, y, z); stored as 32-bit floats.";
 
 %extend KaMolBase {
@@ -359,6 +392,20 @@ public:
 
     bool SetCoords(const KaAtomBase& atom, const float xyz[3]) {
         return $self->SetCoords(KaPy::Member(*$self, atom), xyz);
+    }
+
+    PyObject* GetCell() const {
+        const std::optional<Kamol::UnitCell>& cell = $self->GetCell();
+        if (!cell) Py_RETURN_NONE;
+        return Py_BuildValue("(dddddd)", cell->a, cell->b, cell->c, cell->alpha, cell->beta, cell->gamma);
+    }
+
+    void SetCell(PyObject* cell) {
+        if (cell == Py_None) {
+            $self->SetCell(std::nullopt);
+            return;
+        }
+        $self->SetCell(KaPy::CellFromSequence(cell));
     }
 
     %pythoncode %{

@@ -5,6 +5,7 @@
 #include "selection/evaluate_internal.h"
 #include "selection/distance_mask.h"
 #include "selection/molecule_cache.h"
+#include "selection/periodic_mask.h"
 #include "selection/structure_key.h"
 
 namespace KaSel {
@@ -33,7 +34,8 @@ constexpr uint32_t kPassesBeforeAtomGrid = 4;
 // atoms against a grid of the sources made instead, so that a small inner
 // selection does not pay for a whole-molecule build unless it is asked again
 // and again. Every path decides each pair by the same float test, so the
-// mask does not depend on the path.
+// mask does not depend on the path. A molecule with a periodic box is
+// answered by the images of the sources in that box.
 AtomMask ComputeSpatialMask(const SelectionContext& context, float distance, const std::vector<uint32_t>& innerAtoms) {
     const Kamol::KaMolBase& molecule = context.GetMolecule();
     AtomMask mask(molecule.NumAtoms());
@@ -41,6 +43,10 @@ AtomMask ComputeSpatialMask(const SelectionContext& context, float distance, con
     if (innerAtoms.empty() || !(squaredRadius > 0.0f)) return mask;
     const SourcePoints sources = GatherSourcePoints(molecule, innerAtoms);
     if (sources.atoms.empty()) return mask;
+    if (const std::optional<Kamol::UnitCell>& cell = molecule.GetCell()) {
+        MarkWithinPeriodic(molecule, *cell, sources, distance, mask);
+        return mask;
+    }
 
     std::shared_ptr<const BucketGrid> atomGrid = KeptAtomGrid(molecule, distance);
     if (!atomGrid && sources.atoms.size() * 64 < molecule.Columns().live.size()) {

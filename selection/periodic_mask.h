@@ -1,0 +1,25 @@
+// Distance masks in a periodic box: an atom is within the distance of a
+// source when some periodic image of the source is, which is the minimum-image
+// rule for any distance, including one beyond half the box.
+#pragma once
+
+#include "molecule/unit_cell.h"
+#include "selection/atom_mask.h"
+#include "selection/distance_mask.h"
+
+namespace Kamol {
+class KaMolBase;
+}
+
+namespace KaSel {
+
+// Sets the mask entry of every live atom whose squared distance from some
+// image of a source point is strictly below radius * radius, in float, as
+// MarkWithinBySources does without a box. Atoms and sources are first
+// brought into the box (an atom already inside keeps its coordinates bit for
+// bit), so coordinates anywhere, unwrapped trajectories included, are
+// answered alike. Entries beyond the mask's size are skipped.
+void MarkWithinPeriodic(const Kamol::KaMolBase& molecule, const Kamol::UnitCell& cell, const SourcePoints& sources,
+                        float radius, AtomMask& mask);
+
+}  // namespace KaSel
