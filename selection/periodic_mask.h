@@ -19,7 +19,12 @@ namespace KaSel {
 // brought into the box (an atom already inside keeps its coordinates bit for
 // bit), so coordinates anywhere, unwrapped trajectories included, are
 // answered alike. Entries beyond the mask's size are skipped.
+//
+// The work is done one of three ways, all giving the same mask; `Auto`
+// picks by the number of source images against the number of atoms, and
+// the others force one (for tests).
+enum class PeriodicPath { Auto, ImageGridNearCells, WrappedAtomGrid, ImageGrid };
 void MarkWithinPeriodic(const Kamol::KaMolBase& molecule, const Kamol::UnitCell& cell, const SourcePoints& sources,
-                        float radius, AtomMask& mask);
+                        float radius, AtomMask& mask, PeriodicPath path = PeriodicPath::Auto);
 
 }  // namespace KaSel
