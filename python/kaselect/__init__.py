@@ -11,6 +11,7 @@ from . import _kaselect  # noqa: F401
 from .arrays import (columns as columns, get_coords as get_coords, select_indices as select_indices,
                      select_mask as select_mask, set_coords as set_coords)
 from .build import from_arrays as from_arrays
+from .cells import get_cell as get_cell, read_cell as read_cell, set_cell as set_cell
 from .convert import from_gemmi as from_gemmi, from_mdanalysis as from_mdanalysis, from_rdkit as from_rdkit
 from .frames import read_frames as read_frames, select_frames as select_frames
 from .residues import first_repeated_residue as first_repeated_residue, selected_residues as selected_residues

@@ -20,6 +20,7 @@ from lumora import kamol
 
 from . import _fastpath
 from .batch_pool import LocalPool, Lost
+from .cells import read_cell
 from .file_errors import fault_of
 from .kaselect import KaSelection
 
@@ -157,11 +158,17 @@ def _selection(text):
 
 
 def answer_file(path: str, read_path: str, selections: Iterable[str], residues: bool, indices: bool,
-                all_records: bool) -> list[_Record]:
+                all_records: bool, periodic: bool = False) -> list[_Record]:
     """The records of one file: one per (molecule record, selection), or one
-    error record when the file cannot be read."""
+    error record when the file cannot be read (or, with `periodic`, states no
+    cell: every record then takes the cell the file states)."""
     try:
         molecules = kamol.ReadMolecules(read_path) if all_records else [kamol.ReadMolecule(read_path)]
+        cell = read_cell(read_path) if periodic else None
+        if periodic and cell is None:
+            raise ValueError(f"{read_path}: --periodic: the file states no periodic cell")
+        for mol in molecules if periodic else ():
+            mol.SetCell(cell)
     except (OSError, ValueError, RuntimeError) as error:
         return [{"path": path, "record": 0, "error": str(error)}]
     records = []
@@ -179,9 +186,9 @@ def answer_file(path: str, read_path: str, selections: Iterable[str], residues: 
 
 
 def answer_chunk(files: Iterable[tuple[str, str]], selections: Iterable[str], residues: bool, indices: bool,
-                 all_records: bool) -> list[list[_Record]]:
+                 all_records: bool, periodic: bool = False) -> list[list[_Record]]:
     """answer_file for each (path, read_path) of `files`: a list of record lists."""
-    return [answer_file(path, read_path, selections, residues, indices, all_records)
+    return [answer_file(path, read_path, selections, residues, indices, all_records, periodic)
             for path, read_path in files]
 
 
@@ -242,7 +249,7 @@ class _LocalJobs(LocalPool):
 
 def answer_files(paths: Sequence[str], selections: Iterable[str], *, workers: int | None = None,
                  client: Client | None = None, residues: bool = False, indices: bool = False,
-                 all_records: bool = False,
+                 all_records: bool = False, periodic: bool = False,
                  messages: Callable[[str], object] | None = None
                  ) -> Generator[tuple[int, list[_Record]], None, None]:
     """Yields (position in `paths`, records of that file) as files complete.
@@ -258,7 +265,7 @@ def answer_files(paths: Sequence[str], selections: Iterable[str], *, workers: in
     else:
         jobs = _LocalJobs(workers or default_workers(), messages)
         files = [(path, path) for path in paths]
-    options = (tuple(selections), bool(residues), bool(indices), bool(all_records))
+    options = (tuple(selections), bool(residues), bool(indices), bool(all_records), bool(periodic))
 
     def submit(positions, alone=False):
         jobs.submit(positions, ([files[p] for p in positions], *options), alone)
@@ -293,7 +300,8 @@ def in_input_order(answers: Iterable[tuple[int, _T]]) -> Iterator[tuple[int, _T]
 
 def select_files(inputs: _PathLike | Iterable[_PathLike], selections: str | Iterable[str], *,
                  workers: int | None = None, client: Client | None = None, residues: bool = False,
-                 indices: bool = False, all_records: bool = False, ordered: bool = False) -> Iterator[_Record]:
+                 indices: bool = False, all_records: bool = False, periodic: bool = False,
+                 ordered: bool = False) -> Iterator[_Record]:
     """Evaluates `selections` on every structure of `inputs` (files,
     directories, glob patterns, "@LIST" files) and returns an iterator of
     records, as dicts: {"path", "record", "selection" (canonical text),
@@ -302,8 +310,10 @@ def select_files(inputs: _PathLike | Iterable[_PathLike], selections: str | Iter
 
     The work runs in `workers` local processes (default: one per core) or,
     with `client` (a distributed.Client), on its Dask cluster, whose workers
-    must see the same paths. Records come in completion order, or in input
-    order with `ordered`. Selections are checked first: ValueError with the
+    must see the same paths. With `periodic`, each file's molecules take the
+    cell the file states (read_cell) and distances are minimum-image
+    distances in it; a file that states none gives an error record. Records
+    come in completion order, or in input order with `ordered`. Selections are checked first: ValueError with the
     parser's message before any file is read."""
     if isinstance(inputs, (str, os.PathLike)):
         inputs = [inputs]
@@ -315,7 +325,8 @@ def select_files(inputs: _PathLike | Iterable[_PathLike], selections: str | Iter
             raise ValueError(f"workers must be a positive int, not {workers!r}")
     paths = expand_inputs(inputs)
     answers: Iterator[tuple[int, list[_Record]]] = answer_files(
-        paths, texts, workers=workers, client=client, residues=residues, indices=indices, all_records=all_records)
+        paths, texts, workers=workers, client=client, residues=residues, indices=indices, all_records=all_records,
+        periodic=periodic)
     if ordered:
         answers = in_input_order(answers)
     return (record for _, records in answers for record in records)

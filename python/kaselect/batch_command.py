@@ -56,6 +56,9 @@ def build_parser() -> argparse.ArgumentParser:
     parser.add_argument("--indices", action="store_true", help="add the selected atom indices")
     parser.add_argument("--all-records", action="store_true",
                         help="every record of multi-record files (SDF, MOL2, models), not only the first")
+    parser.add_argument("--periodic", action="store_true",
+                        help="minimum-image distances in the cell each file states (a file without one "
+                             "gives an error line)")
     parser.add_argument("--sorted", action="store_true", help="write in input order, not completion order")
     parser.add_argument("--resume", action="store_true",
                         help="keep OUT.jsonl and answer only what it does not hold yet")
@@ -204,7 +207,8 @@ def main(argv: Sequence[str]) -> int:
         progress = _Progress(len(todo), not args.no_progress)
         answers = batch.answer_files(todo, selections, workers=args.workers, client=client,
                                      residues=args.residues, indices=args.indices,
-                                     all_records=args.all_records, messages=progress.say)
+                                     all_records=args.all_records, periodic=args.periodic,
+                                     messages=progress.say)
         ordered = batch.in_input_order(answers) if args.sorted else answers
         for _, file_records in ordered:
             fresh = [r for r in file_records if not done.held(r)]

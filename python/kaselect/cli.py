@@ -1,12 +1,14 @@
 """The kaselect command-line tool.
 
     kaselect STRUCTURE SELECTION [--count | --indices | --residues | --json] [-o FILE] [--format FORMAT]
+             [--periodic]
     kaselect --canonical SELECTION
     kaselect batch -s SELECTION [-s SELECTION ...] INPUT [INPUT ...] -o OUT.jsonl [options]
       (many files at once: see kaselect.batch_command)
 
 Exit status: 0 on success (also when nothing is selected), 2 when the selection
-does not parse or an option is wrong, 1 when the structure cannot be read or written.
+does not parse or an option is wrong, 1 when the structure cannot be read or
+written, or --periodic finds no cell in it.
 """
 from __future__ import annotations
 
@@ -81,6 +83,9 @@ def _build_parser():
     parser.add_argument("--format", type=read_format, metavar="FORMAT",
                         help=f"format of STRUCTURE when its name does not tell: {_FORMAT_NAMES}, "
                              "or a format code (see the README)")
+    parser.add_argument("--periodic", action="store_true",
+                        help="distances in the periodic box the file states (PDB CRYST1, mmCIF _cell): "
+                             "minimum-image distances; a file without a cell is an error")
     return parser
 
 
@@ -131,6 +136,19 @@ def write_subset(mol: KaMolBase, selected: object, path: str, kamol: ModuleType)
     kamol.WriteMolecule(path, subset)
 
 
+def apply_file_cell(mol: KaMolBase, path: str, fmt: int, kaselect: ModuleType) -> str | None:
+    """Gives `mol` the cell its file states (read_cell); the one-line error
+    when the file states none or one that is no box, else None."""
+    try:
+        cell = kaselect.read_cell(path, fmt)
+        if cell is None:
+            return f"kaselect: --periodic: {path} states no periodic cell (no CRYST1 record or _cell values)"
+        kaselect.set_cell(mol, cell)
+    except (OSError, ValueError) as error:
+        return f"kaselect: --periodic: {path}: {fault_of(path, error)}"
+    return None
+
+
 def warn_of_repeated_residues(mol: KaMolBase, selection: KaSelection, kaselect: ModuleType,
                               err: TextIO) -> None:
     """Warns when a grouping selection meets residue keys that stand for
@@ -178,6 +196,12 @@ def main(argv: Sequence[str] | None = None) -> int:
     except (OSError, ValueError, RuntimeError) as error:
         print(file_error("read", args.structure, error), file=sys.stderr)
         return EXIT_IO
+
+    if args.periodic:
+        error_line = apply_file_cell(mol, args.structure, args.format or 0, kaselect)
+        if error_line:
+            print(error_line, file=sys.stderr)
+            return EXIT_IO
 
     warn_of_repeated_residues(mol, selection, kaselect, sys.stderr)
     # The selected indices stay in native memory: no Python object per atom.

@@ -7,6 +7,7 @@ from __future__ import annotations
 from typing import TYPE_CHECKING
 
 from .build import from_arrays
+from .cells import box_or_none, set_cell
 
 if TYPE_CHECKING:
     from collections.abc import Iterable
@@ -162,7 +163,10 @@ def from_mdanalysis(atomgroup_or_universe: MDAnalysis.Universe | MDAnalysis.Atom
     B-factor (tempfactor), occupancy, HETATM record type, position. Bonds
     within the group from the topology; with `perceive_bonds` (the default),
     single bonds are then perceived from distances as the PDB reader does,
-    the atoms of the topology's bonds keeping theirs (as CONECT atoms do)."""
+    the atoms of the topology's bonds keeping theirs (as CONECT atoms do).
+    The current frame's `dimensions` become the molecule's periodic cell
+    (see set_cell), unless they are None, have zero lengths or are the
+    1 1 1 90 90 90 placeholder; ValueError when they describe no box."""
     import numpy
     group = getattr(atomgroup_or_universe, "atoms", None)
     if group is None or not hasattr(group, "positions"):
@@ -184,13 +188,21 @@ def from_mdanalysis(atomgroup_or_universe: MDAnalysis.Universe | MDAnalysis.Atom
         row_of[group.ix] = numpy.arange(len(group))
         ends = row_of[topology_bonds.to_indices()]
         bonds = ends[(ends >= 0).all(axis=1)]
-    return from_arrays(
+    mol = from_arrays(
         group.positions, names=_optional(group, "names"), resnames=_optional(group, "resnames"),
         resids=_optional(group, "resids"), chains=chains, elements=elements,
         icodes=icodes, altlocs=altlocs, serials=_optional(group, "ids"),
         bfactors=_optional(group, "tempfactors"), occupancies=_optional(group, "occupancies"),
         hetatm=None if record_types is None else record_types == "HETATM", bonds=bonds,
         perceive_bonds=perceive_bonds)
+    cell = box_or_none(_optional(group, "dimensions"))
+    if cell is not None:
+        try:
+            set_cell(mol, cell)
+        except ValueError as error:
+            raise ValueError("the universe's dimensions %s describe no periodic box: %s"
+                             % (list(map(float, cell)), error)) from None
+    return mol
 
 
 # Bond orders as the file readers store them: aromatic as 4.

@@ -67,6 +67,10 @@ def bonds_of(mol, orders=True):
 def test_converted_structure_agrees_with_read_molecule(convert, name, fields, skipped):
     converted = convert(DATA / name)
     expected = kamol.ReadMolecule(str(DATA / name))
+    cell = kaselect.get_cell(converted)
+    if cell is not None:  # MDAnalysis' dimensions of a crystal: its CRYST1 cell
+        assert cell == pytest.approx(kaselect.read_cell(DATA / name), rel=1e-6)
+        kaselect.set_cell(expected, cell)
     assert converted.NumAtoms() == expected.NumAtoms()
     np.testing.assert_allclose(kaselect.get_coords(converted), kaselect.get_coords(expected), atol=1e-3)
     got, want = kaselect.columns(converted), kaselect.columns(expected)
