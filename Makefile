@@ -154,8 +154,10 @@ bench-batch: bench-venv
 bench-cli: bench-venv
 	PATH="$(CURDIR)/$(BENCH_VENV)/bin:$$PATH" $(BPY) bench/cli.py $(BENCH_ARGS)
 
-# Selections over trajectory frames beside MDAnalysis and ProDy, bulk
-# coordinates, and conversions from gemmi, MDAnalysis and RDKit.
+# Selections over trajectory frames beside MDAnalysis and ProDy, a periodic
+# water box of about a million atoms with and without its cell (beside
+# MDAnalysis periodic=True/False), bulk coordinates, and conversions from
+# gemmi, MDAnalysis and RDKit; BENCH_ARGS="--only-periodic" for the box alone.
 bench-frames: bench-venv
 	$(BPY) bench/frames.py $(BENCH_ARGS)
 

@@ -10,6 +10,12 @@ toolkits, on the tiled million-atom complex of bench/peers.py.
     reference, through set_coords plus a fresh select_indices; MDAnalysis
     through an updating AtomGroup (select_atoms(..., updating=True)) over the
     frames as an in-memory trajectory; ProDy by setCoords and select.
+  * Periodic box: the MDAnalysisTests adk water box (triclinic, 47,681
+    atoms) tiled along its box vectors into a box of about a million atoms,
+    with the tiled box as its cell; per frame, a solvent shell
+    (`resn SOL and ((not resn SOL+NA*) around 3.5)`) with the cell and the
+    same selection without it (their ratio is the cost of the minimum
+    image), beside MDAnalysis with periodic=True and periodic=False.
   * get_coords and set_coords (float32 and float64 input) on the whole system.
   * Conversions of the whole system: from_gemmi (a gemmi Structure),
     from_mdanalysis (a Universe), from_rdkit (an RDKit molecule of the same
@@ -21,6 +27,7 @@ over the frames after the first (which also pays for the one-off work).
 
     python bench/frames.py            # 1,001,434 atoms, 4 frames
     python bench/frames.py --quick    # about 100 k atoms, 3 frames
+    python bench/frames.py --only-periodic --box-tiles 1x1x2   # the periodic rows alone, small
 """
 
 import argparse
@@ -116,6 +123,69 @@ def prody_row(atoms, frames, text):
     return ("ProDy setCoords+select", per_frame(step, frames))
 
 
+# The solvent shell of the periodic rows: (kaselect, MDAnalysis), residue
+# names written out (the box's water is SOL, its ions NA+).
+SHELL = ("resn SOL and ((not resn SOL+NA*) around 3.5)", "resname SOL and around 3.5 (not resname SOL NA*)")
+
+
+def tiled_water_box(tiles):
+    """The adk water box repeated tiles = (i, j, k) times along its box
+    vectors, as an MDAnalysis Universe whose dimensions are the tiled box."""
+    import numpy
+    import MDAnalysis
+    from MDAnalysis.lib.mdamath import triclinic_vectors
+    from MDAnalysisTests.datafiles import GRO
+    one = MDAnalysis.Universe(GRO)
+    vectors = triclinic_vectors(one.dimensions)
+    shifts = [i * vectors[0] + j * vectors[1] + k * vectors[2]
+              for i in range(tiles[0]) for j in range(tiles[1]) for k in range(tiles[2])]
+    tiled = MDAnalysis.Merge(*[one.atoms] * len(shifts))
+    tiled.atoms.positions = numpy.concatenate([one.atoms.positions + shift for shift in shifts]).astype(numpy.float32)
+    tiled.dimensions = numpy.concatenate([one.dimensions[:3] * tiles, one.dimensions[3:]]).astype(numpy.float32)
+    return tiled
+
+
+def periodic_rows(out, log, tiles, nframes, peer_frames):
+    """Per-frame timings of the solvent shell with and without the box."""
+    import numpy
+    import kaselect
+    try:
+        universe = tiled_water_box(tiles)
+    except Exception as exc:
+        out("  periodic rows skipped: %s: %s" % (type(exc).__name__, exc))
+        return
+    mol = kaselect.from_mdanalysis(universe, perceive_bonds=False)
+    cell = kaselect.get_cell(mol)
+    frames = make_frames(universe.atoms.positions.copy(), nframes, seed=5)
+    out("")
+    out("Periodic box: adk water box tiled %s, %s atoms, cell %s"
+        % ("x".join(map(str, tiles)), f"{mol.NumAtoms():,}", ", ".join("%.2f" % v for v in cell)))
+    out("%-20s %-36s %10s %10s  %s" % ("selection", "engine / path", "first", "median", "counts"))
+    rows = []
+    for name, box in (("kaselect select_frames, cell", cell), ("kaselect select_frames, no cell", None)):
+        kaselect.set_cell(mol, box)
+        answers = kaselect.select_frames(mol, SHELL[0], iter(frames))
+        rows.append((name, per_frame(lambda f: len(next(answers)), frames)))
+    from MDAnalysis.coordinates.memory import MemoryReader
+    universe.load_new(numpy.stack(frames[:peer_frames]), format=MemoryReader,
+                      dimensions=numpy.asarray(cell, dtype=numpy.float32))
+    for periodic in (True, False):
+        group = universe.select_atoms(SHELL[1], updating=True, periodic=periodic)
+        trajectory = universe.trajectory
+
+        def step(frame_index):
+            trajectory[frame_index]
+            return len(group)
+        rows.append(("MDAnalysis updating, periodic=%s" % periodic, per_frame(step, range(peer_frames))))
+    for name, (first, median, counts) in rows:
+        out("%-20s %-36s %10s %10s  %s" % ("solvent shell", name, ms(first), ms(median), ",".join(map(str, counts))))
+    ratio = rows[0][1][1] / rows[1][1][1]
+    agree = rows[0][1][2][:peer_frames] == rows[2][1][2] and rows[1][1][2][:peer_frames] == rows[3][1][2]
+    out("%-20s kaselect with the cell / without: %.2fx per frame; counts %s MDAnalysis's on every frame"
+        % ("", ratio, "agree with" if agree else "DIFFER from"))
+    log("done: periodic rows")
+
+
 def rdkit_copies(path, copies, offsets):
     """An RDKit molecule of `copies` copies of the complex, put together by
     doubling; the coordinates are then set to `offsets` (the tiled positions)."""
@@ -139,6 +209,10 @@ def main(argv=None):
     ap.add_argument("--copies", type=int, default=None, help="copies of the complex (default 614; 62 with --quick)")
     ap.add_argument("--frames", type=int, default=None, help="frames per engine (default 4; 3 with --quick)")
     ap.add_argument("--peer-frames", type=int, default=3, help="frames for MDAnalysis and ProDy (default 3)")
+    ap.add_argument("--box-tiles", default=None,
+                    help="tiles IxJxK of the water box for the periodic rows (default 2x3x4, 1,144,344 atoms; "
+                         "1x1x2 with --quick)")
+    ap.add_argument("--only-periodic", action="store_true", help="the periodic rows alone")
     ap.add_argument("--clock", choices=sorted(CLOCK), default="cpu")
     args = ap.parse_args(argv)
     global now
@@ -146,6 +220,9 @@ def main(argv=None):
     warnings.filterwarnings("ignore")
     copies = args.copies or (62 if args.quick else 614)
     nframes = args.frames or (3 if args.quick else 4)
+    tiles = [int(t) for t in (args.box_tiles or ("1x1x2" if args.quick else "2x3x4")).split("x")]
+    if len(tiles) != 3 or min(tiles) < 1:
+        ap.error("--box-tiles wants three positive counts, such as 2x3x4")
 
     import numpy
     import kaselect
@@ -156,6 +233,10 @@ def main(argv=None):
 
     def log(text):
         print(text, file=sys.stderr, flush=True)
+
+    if args.only_periodic:
+        periodic_rows(out, log, tiles, nframes, min(args.peer_frames, nframes))
+        return 0
 
     with tempfile.TemporaryDirectory(prefix="kaselect-frames-") as tmp:
         log("writing %d tiled copies ..." % copies)
@@ -204,6 +285,8 @@ def main(argv=None):
             out("%-20s %s" % ("", "counts agree with kaselect on every frame" if all(label_counts)
                               else "COUNTS DIFFER from kaselect"))
             log("done: %s" % label)
+
+        periodic_rows(out, log, tiles, nframes, min(args.peer_frames, nframes))
 
         out("")
         out("Bulk coordinates (ms, median of 10):")

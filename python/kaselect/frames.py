@@ -61,8 +61,7 @@ def select_frames(mol: KaMolBase, selection: str, frames: Iterable[Any],
             if per_frame is not None:
                 if isinstance(per_frame, list):
                     if number >= len(per_frame):
-                        raise ValueError("cells holds %d cells, but frames go on past frame %d"
-                                         % (len(per_frame), number - 1))
+                        raise ValueError("cells has a cell for %d frames, but frames go on" % len(per_frame))
                     cell = per_frame[number]
                 else:
                     cell = per_frame
@@ -71,7 +70,7 @@ def select_frames(mol: KaMolBase, selection: str, frames: Iterable[Any],
                 mol.SetCell(cell)
             yield _index_array(_fastpath.frame_indices(selector))
         if isinstance(per_frame, list) and number + 1 < len(per_frame):
-            raise ValueError("cells holds %d cells, but frames held %d" % (len(per_frame), number + 1))
+            raise ValueError("cells has a cell for %d frames, but frames held %d" % (len(per_frame), number + 1))
     return answers()
 
 
@@ -111,7 +110,7 @@ def _frame_cells(cells, frames):
     if array.ndim != 2 or array.shape[1] != 6:
         raise ValueError("cells must be one cell of six numbers or an (F, 6) array, got shape %s" % (array.shape,))
     if hasattr(frames, "__len__") and len(frames) != len(array):
-        raise ValueError("cells holds %d cells for %d frames" % (len(array), len(frames)))
+        raise ValueError("cells has a cell for %d frames, but frames has %d" % (len(array), len(frames)))
     return [_checked_cell(row, "cell %d" % number) for number, row in enumerate(array)]
 
 

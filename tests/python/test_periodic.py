@@ -249,7 +249,7 @@ def test_select_frames_refuses_bad_cells_before_changing_anything():
     # A generator's length is known only at its end.
     answers = kaselect.select_frames(mol, "water", (f for f in frames), cells=[box])
     next(answers)
-    with pytest.raises(ValueError, match="cells holds 1 cells"):
+    with pytest.raises(ValueError, match="cells has a cell for 1 frames, but frames go on"):
         next(answers)
     assert np.array_equal(kaselect.get_coords(mol), coords + 1) and kaselect.get_cell(mol) == box
 

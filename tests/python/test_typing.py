@@ -13,12 +13,15 @@ pytest.importorskip("mypy")
 ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
 README = open(os.path.join(ROOT, "README.md"), encoding="utf-8").read()
 
-# MDAnalysis ships no types; the README imports it.
+# MDAnalysis and its test data package ship no types; the README imports them.
 CONFIG = """\
 [mypy]
 strict = True
 
 [mypy-MDAnalysis.*]
+ignore_missing_imports = True
+
+[mypy-MDAnalysisTests.*]
 ignore_missing_imports = True
 """
 
