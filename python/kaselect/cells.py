@@ -8,12 +8,13 @@ wants it applied."""
 from __future__ import annotations
 
 import gzip
+import io
 import re
 from typing import TYPE_CHECKING
 
 if TYPE_CHECKING:
     import os
-    from collections.abc import Sequence
+    from collections.abc import Iterable, Sequence
     from typing import Any, SupportsFloat
 
     import numpy
@@ -40,14 +41,15 @@ def set_cell(mol: KaMolBase, cell: Sequence[SupportsFloat] | NDArray[numpy.numbe
     cell makes the distance answers of earlier coordinates stale, as
     set_coords does."""
     _molecule(mol)
-    if hasattr(cell, "tolist") and hasattr(cell, "ndim"):
-        if cell.ndim != 1:
+    values: Any = cell
+    if hasattr(values, "tolist") and hasattr(values, "ndim"):
+        if values.ndim != 1:
             # A (1, 6) or (6, 1) array holds the right numbers in the wrong
             # shape: say so rather than count its rows.
             raise ValueError("a cell has six numbers (a, b, c, alpha, beta, gamma), got an array of shape %s"
-                             % (cell.shape,))
-        cell = cell.tolist()  # float32 values become the same numbers as Python floats
-    mol.SetCell(cell)
+                             % (values.shape,))
+        values = values.tolist()  # float32 values become the same numbers as Python floats
+    mol.SetCell(values)
 
 
 def get_cell(mol: KaMolBase) -> Cell | None:
@@ -86,28 +88,30 @@ def _format_of(path: str) -> int:
     return kamol.FormatFromSuffix(suffix) if dot and suffix.isascii() and suffix.isalnum() else 0
 
 
-def _pdb_cell(lines, path):
+def _six(texts: Sequence[str]) -> Cell:
+    """Six numbers from their texts; ValueError for other texts or another count."""
+    a, b, c, alpha, beta, gamma = (float(_UNCERTAINTY.sub("", t)) for t in texts)
+    return a, b, c, alpha, beta, gamma
+
+
+def _pdb_cell(lines: Iterable[str], path: str) -> Cell | None:
     for line in lines:
         if line.startswith("CRYST1"):
-            fields = [line[6:15], line[15:24], line[24:33], line[33:40], line[40:47], line[47:54]]
             try:
-                return tuple(float(f) for f in fields)
+                return _six([line[6:15], line[15:24], line[24:33], line[33:40], line[40:47], line[47:54]])
             except ValueError:
-                # Not in its columns: six numbers after the record name will do.
-                try:
-                    values = tuple(float(f) for f in line[6:].split()[:6])
-                except ValueError:
-                    values = ()
-                if len(values) == 6:
-                    return values
+                pass
+            try:  # not in its columns: six numbers after the record name will do
+                return _six(line[6:].split()[:6])
+            except ValueError:
                 raise ValueError("%s: the CRYST1 record holds no cell: %s" % (path, line.rstrip())) from None
         if line.startswith(("ATOM", "HETATM")):
             return None  # the cell comes before the coordinates
     return None
 
 
-def _cif_cell(lines, path):
-    found = {}
+def _cif_cell(lines: Iterable[str], path: str) -> Cell | None:
+    found: dict[str, str] = {}
     for line in lines:
         if not line.startswith("_cell"):
             continue
@@ -119,7 +123,7 @@ def _cif_cell(lines, path):
     if len(found) < 6 or any(found[k] in ("?", ".") for k in _CIF_ORDER):
         return None
     try:
-        return tuple(float(_UNCERTAINTY.sub("", found[k])) for k in _CIF_ORDER)
+        return _six([found[k] for k in _CIF_ORDER])
     except ValueError:
         raise ValueError("%s: the _cell values hold no cell: %s"
                          % (path, " ".join(found[k] for k in _CIF_ORDER))) from None
@@ -128,8 +132,9 @@ def _cif_cell(lines, path):
 def read_cell(path: str | os.PathLike[str], fmt: int = 0) -> Cell | None:
     """The cell a structure file states, as (a, b, c, alpha, beta, gamma):
     the CRYST1 record of a PDB file (before its first atom), or the six
-    _cell values of an mmCIF or CIF file; `.gz` files too. The format comes
-    from the suffix, or from `fmt` (a format code, as ReadMolecule takes).
+    _cell values of an mmCIF or CIF file; gzip-compressed files too. The
+    format comes from the suffix (after a ".gz"), or from `fmt` (a format
+    code, as ReadMolecule takes).
     None when the file states no cell, states it as unknown ("?"), or states
     the placeholder of non-crystal entries (1 1 1 90 90 90) or zero lengths;
     also None for formats that hold no cell (mol, SDF, MOL2). OSError when
@@ -142,7 +147,10 @@ def read_cell(path: str | os.PathLike[str], fmt: int = 0) -> Cell | None:
     code = fmt or _format_of(name)
     if code not in (_PDB, _CIF, _MMCIF):
         return None
-    opener = gzip.open if name.lower().endswith(".gz") else open
-    with opener(name, "rt", encoding="latin-1") as lines:
-        cell = _pdb_cell(lines, name) if code == _PDB else _cif_cell(lines, name)
+    with open(name, "rb") as raw:
+        # Compressed files are known by their first bytes, as the readers know them.
+        compressed = raw.read(2) == b"\x1f\x8b"
+        raw.seek(0)
+        with io.TextIOWrapper(gzip.GzipFile(fileobj=raw) if compressed else raw, encoding="latin-1") as lines:
+            cell = _pdb_cell(lines, name) if code == _PDB else _cif_cell(lines, name)
     return None if cell is None or box_or_none(cell) is None else cell

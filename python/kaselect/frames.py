@@ -53,7 +53,7 @@ def select_frames(mol: KaMolBase, selection: str, frames: Iterable[Any],
     def answers() -> Iterator[NDArray[numpy.uint32]]:
         number = -1
         for number, frame in enumerate(frames):
-            coords, cell = frame, _KEEP
+            coords, cell = frame, _KEEP  # type: Any, Any
             if _is_timestep(frame):
                 coords, cell = frame.positions, box_or_none(frame.dimensions)
                 if cell is not None and per_frame is None:
@@ -78,13 +78,13 @@ def select_frames(mol: KaMolBase, selection: str, frames: Iterable[Any],
 _KEEP = object()
 
 
-def _is_timestep(frame):
+def _is_timestep(frame: Any) -> bool:
     """Whether `frame` is a trajectory's timestep (positions and dimensions),
     not an array."""
     return hasattr(frame, "positions") and hasattr(frame, "dimensions") and not hasattr(frame, "__array__")
 
 
-def _checked_cell(cell, what):
+def _checked_cell(cell: Any, what: str) -> Any:
     """`cell` as a tuple of six floats, checked as set_cell checks it (on a
     scratch molecule), so that a bad cell is refused before anything changes."""
     from lumora import kamol
@@ -96,7 +96,7 @@ def _checked_cell(cell, what):
     return scratch.GetCell()
 
 
-def _frame_cells(cells, frames):
+def _frame_cells(cells: ArrayLike | None, frames: Iterable[Any]) -> Any:
     """None without `cells`; one checked cell for every frame; or a list of
     checked cells, one per frame."""
     if cells is None:
@@ -109,7 +109,8 @@ def _frame_cells(cells, frames):
         return _checked_cell(array, "cells")
     if array.ndim != 2 or array.shape[1] != 6:
         raise ValueError("cells must be one cell of six numbers or an (F, 6) array, got shape %s" % (array.shape,))
-    if hasattr(frames, "__len__") and len(frames) != len(array):
+    from collections.abc import Sized
+    if isinstance(frames, Sized) and len(frames) != len(array):
         raise ValueError("cells has a cell for %d frames, but frames has %d" % (len(array), len(frames)))
     return [_checked_cell(row, "cell %d" % number) for number, row in enumerate(array)]
 

@@ -76,7 +76,8 @@ def test_read_cell_agrees_with_gemmi_and_leaves_files_without_a_box(tmp_path):
         structure = gemmi.read_pdb(str(DATA / name), max_line_length=78)
         cell = structure.cell
         expected = (cell.a, cell.b, cell.c, cell.alpha, cell.beta, cell.gamma)
-        mmcif, gz = tmp_path / (name[:-4] + ".cif"), tmp_path / (name + ".gz")
+        # Compressed files are known by their first bytes, with or without ".gz".
+        mmcif, gz = tmp_path / (name[:-4] + ".cif"), tmp_path / (name + ".gz" if "1hpv" in name else "z" + name)
         structure.make_mmcif_document().write_file(str(mmcif))
         gz.write_bytes(gzip.compress((DATA / name).read_bytes()))
         for path in (DATA / name, mmcif, gz):
