@@ -1,7 +1,9 @@
 #include "molecule/elements.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <iterator>
 
 namespace Kamol {
 
@@ -48,7 +50,61 @@ int SystematicDigit(char c, bool third) {
         default: return -1;
     }
 }
+struct IonResidue {
+    const char* name;  // upper case
+    uint32_t element;
+};
+// Sorted by name for a binary search.
+constexpr IonResidue kIonResidues[] = {
+    {"BA", 56},   {"BAR", 56}, {"BR", 35},   {"BR-", 35},  {"CA", 20},   {"CA2+", 20}, {"CAL", 20},
+    {"CD", 48},   {"CD2", 48}, {"CD2+", 48}, {"CES", 55},  {"CL", 17},   {"CL-", 17},  {"CLA", 17},
+    {"CO", 27},   {"CO2+", 27}, {"CS", 55},  {"CS+", 55},  {"CU", 29},   {"CU1", 29},  {"CU2+", 29},
+    {"F", 9},     {"F-", 9},   {"FE", 26},   {"FE2", 26},  {"FE2+", 26}, {"FE3+", 26}, {"I", 53},
+    {"I-", 53},   {"IOD", 53}, {"K", 19},    {"K+", 19},   {"LI", 3},    {"LI+", 3},   {"LIT", 3},
+    {"MG", 12},   {"MG2", 12}, {"MG2+", 12}, {"MN", 25},   {"MN2+", 25}, {"NA", 11},   {"NA+", 11},
+    {"NI", 28},   {"NI2+", 28}, {"POT", 19}, {"RB", 37},   {"RB+", 37},  {"SOD", 11},  {"ZN", 30},
+    {"ZN2", 30},  {"ZN2+", 30}};
+constexpr size_t kMaxIonName = 4;
+
+// `text` in upper case into `out` (room for kMaxIonName + 1); false when longer.
+bool UpperName(std::string_view text, char* out) {
+    if (text.empty() || text.size() > kMaxIonName) return false;
+    for (size_t i = 0; i < text.size(); ++i) out[i] = char(std::toupper(static_cast<unsigned char>(text[i])));
+    out[text.size()] = '\0';
+    return true;
+}
+
+bool SameIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
 }  // namespace
+
+uint32_t IonResidueElement(std::string_view residueName) {
+    char name[kMaxIonName + 1];
+    if (!UpperName(residueName, name)) return 0;
+    const auto* end = std::end(kIonResidues);
+    const auto* at = std::lower_bound(std::begin(kIonResidues), end, name,
+                                      [](const IonResidue& r, const char* n) { return std::strcmp(r.name, n) < 0; });
+    return at != end && std::strcmp(at->name, name) == 0 ? at->element : 0;
+}
+
+bool IsIonAtom(uint32_t ion, std::string_view residueName, std::string_view atomName) {
+    if (SameIgnoringCase(atomName, residueName)) return true;
+    size_t symbolLength = atomName.size();
+    while (symbolLength > 0 && (std::isdigit(static_cast<unsigned char>(atomName[symbolLength - 1])) ||
+                                atomName[symbolLength - 1] == '+' || atomName[symbolLength - 1] == '-'))
+        --symbolLength;
+    return symbolLength > 0 && SameIgnoringCase(atomName.substr(0, symbolLength), GetElementSymbol(ion));
+}
+
+uint32_t IonElement(std::string_view residueName, std::string_view atomName) {
+    const uint32_t ion = IonResidueElement(residueName);
+    return ion != 0 && IsIonAtom(ion, residueName, atomName) ? ion : 0;
+}
 
 uint32_t GetAtomicNumFromSymbol(const char* symbol) {
     if (!symbol) return 0;

@@ -269,7 +269,7 @@ bool KaMolBase::CompactResidue(uint32_t index, KaResidue& record) const {
     record.insertCode = c.insertCodes[index];
     record.hetAtom = c.hetAtoms[index] != 0;
     record.reserved0 = shared.reserved0;
-    record.reserved1 = shared.reserved1;
+    record.segmentId = shared.segmentId;
     record.chainId = c.chainIds.Texts()[c.chainIdIds[index]];
     record.reserved2 = shared.reserved2;
     return true;
@@ -322,7 +322,7 @@ bool FitsColumn(const std::string& text) { return text.find('\0') == std::string
 
 uint32_t KaMolBase::CompactSlotFor(const KaResidue& record) {
     if (residueShared_.empty() || !residueShared_.back().Holds(record))
-        residueShared_.push_back({record.modelNumber, record.reserved0, record.reserved1, record.reserved2});
+        residueShared_.push_back({record.modelNumber, record.reserved0, record.segmentId, record.reserved2});
     return kCompactRecord | uint32_t(residueShared_.size() - 1);
 }
 
@@ -384,6 +384,24 @@ void KaMolBase::AddSecondaryStructure(uint32_t first, uint32_t count, uint32_t f
 
 void KaMolBase::SetHetero(uint32_t first, uint32_t count, bool hetAtom) {
     ChangeRecords(first, count, [hetAtom](uint32_t&, bool& het) { het = hetAtom; });
+}
+
+void KaMolBase::SetChainId(uint32_t first, uint32_t count, const std::string& chainId) {
+    const uint32_t id = columns_.chainIds.Id(CText(chainId));
+    const uint32_t end = std::min<uint32_t>(first + count, static_cast<uint32_t>(residueSlots_.size()));
+    for (uint32_t index = first; index < end; ++index) {
+        const uint32_t slot = residueSlots_[index];
+        if (slot >= kRemovedRecord) continue;  // no record, or a removed one
+        if (!IsCompact(index)) residueStore_[slot].chainId = chainId;
+        columns_.chainIdIds[index] = id;
+    }
+}
+
+const std::string& KaMolBase::SegmentIdOf(uint32_t index) const {
+    if (index < residueSlots_.size() && IsCompact(index))
+        return residueShared_[residueSlots_[index] & ~kCompactRecord].segmentId;
+    const KaAtomBase* atom = index < atomStore_.size() ? &atomStore_[index] : nullptr;
+    return atom ? StoredRecord(*atom).segmentId : DefaultResidue().segmentId;
 }
 
 KaBondBase* KaMolBase::NewBond(KaAtomBase& a, KaAtomBase& b, uint32_t order) {

@@ -219,6 +219,12 @@ public:
     void AddSecondaryStructure(uint32_t first, uint32_t count, uint32_t flags);
     // Sets the HETATM field of those records likewise.
     void SetHetero(uint32_t first, uint32_t count, bool hetAtom);
+    // Sets the chain id of those records likewise (segments given chains of
+    // their own, SeparateSegmentChains).
+    void SetChainId(uint32_t first, uint32_t count, const std::string& chainId);
+    // The segment id field of the atom's residue record, without building
+    // or copying the record; the default record's for an atom without one.
+    const std::string& SegmentIdOf(uint32_t index) const;
     // Null when either atom is not a live atom of this molecule, or when
     // both are the same atom.
     KaBondBase* NewBond(KaAtomBase& a, KaAtomBase& b, uint32_t order = 1);
@@ -408,9 +414,9 @@ private:
     struct SharedResidueFields {
         int32_t modelNumber;
         int32_t reserved0;
-        std::string reserved1, reserved2;
+        std::string segmentId, reserved2;
         bool Holds(const KaResidue& r) const {
-            return modelNumber == r.modelNumber && reserved0 == r.reserved0 && reserved1 == r.reserved1 &&
+            return modelNumber == r.modelNumber && reserved0 == r.reserved0 && segmentId == r.segmentId &&
                    reserved2 == r.reserved2;
         }
     };

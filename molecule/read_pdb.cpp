@@ -16,9 +16,11 @@
 #include <exception>
 #include <unordered_map>
 
+#include "molecule/elements.h"
 #include "molecule/io_formats.h"
 #include "molecule/read_structure.h"
 #include "molecule/residue.h"
+#include "molecule/segments.h"
 #include "system/message.h"
 
 namespace Kamol::io_detail {
@@ -176,6 +178,7 @@ struct ParsedModel {
     // other than the last one (its molecule is then put in residue order).
     std::vector<uint32_t> atomResidues;
     uint32_t joinedResidue = kNoResidue;  // the first joined after other residues
+    bool segmented = false;               // some residue has a segment id
 };
 
 class PdbParser {
@@ -227,11 +230,29 @@ public:
             PutInResidueOrder(model.mol, model.residues, model.atomResidues);
             model.mol->SetTitle(title);
             CompleteModel(*model.mol, model.residues, model.joinedResidue, model.number, records_, fileName_);
+            if (model.segmented) SeparateSegmentChains(*model.mol, SegmentRuns(model), fileName_);
             molecules.push_back(std::move(model.mol));
         }
     }
 
 private:
+    // The model's residues as runs of one chain key and segment.
+    static std::vector<SegmentRun> SegmentRuns(const ParsedModel& model) {
+        std::vector<SegmentRun> runs;
+        for (size_t r = 0; r < model.residues.size(); ++r) {
+            const ModelResidue& residue = model.residues[r];
+            const char key = ChainKey(residue.chain);
+            const std::string& segment = model.identities[r].segment;
+            SegmentRun* last = runs.empty() ? nullptr : &runs.back();
+            if (last && last->chainKey == key && last->segment == segment &&
+                last->firstAtom + last->atomCount == residue.firstAtom)
+                last->atomCount += residue.atomCount;
+            else
+                runs.push_back({residue.firstAtom, residue.atomCount, key, segment});
+        }
+        return runs;
+    }
+
     [[noreturn]] void Fail(const std::string& what) const {
         ThrowFormatError(fileName_, "line " + std::to_string(lineNumber_) + ": " + what);
     }
@@ -315,16 +336,29 @@ private:
         return ReadDecimal(line + start, line + start + 8);
     }
 
-    static gemmi::El ElementOf(const char* line, size_t len, bool lineNumberColumns) {
+    // The element of the atom record: from columns 77-78, else the ion of
+    // an ion residue named as force fields name it (`ion`, from
+    // IonResidueElement of the record's residue), else from the atom name.
+    static uint32_t ElementOf(const char* line, size_t len, bool lineNumberColumns, uint32_t ion,
+                              std::string_view residueName, std::string_view atomName) {
         // Old files carry the entry code and a line number in columns 73-80:
         // those columns are read as blanks.
         auto at = [&](size_t i) { return i < len ? line[i] : i == len ? '\n' : '\0'; };
         const char symbol[2] = {lineNumberColumns ? ' ' : at(76), lineNumberColumns ? ' ' : at(77)};
+        gemmi::El element;
         if (len >= 76 && (std::isalpha(static_cast<unsigned char>(symbol[0])) ||
                           std::isalpha(static_cast<unsigned char>(symbol[1])))) {
             const char text[3] = {symbol[0], symbol[1], '\0'};
-            return gemmi::find_element(text);
+            element = gemmi::find_element(text);
+        } else if (ion != 0 && IsIonAtom(ion, residueName, atomName)) {
+            return ion;
+        } else {
+            element = ElementOfName(line);
         }
+        return static_cast<uint32_t>(gemmi::Element(element).atomic_number());
+    }
+
+    static gemmi::El ElementOfName(const char* line) {
         // Atom names HXXX are hydrogens (Hg, He, Hf, Ho and Hs hardly ever
         // have four-character names); old names such as "1HB " and "C210"
         // carry digits around a one-letter element.
@@ -367,7 +401,7 @@ private:
         record_.bFactor = len >= 64 ? static_cast<float>(ReadDecimal(line + 60, line + std::min<size_t>(66, len)))
                                     : 20.0f;
         atomName_.assign(TextField(line + 12, 4, len - 12));
-        const auto element = static_cast<uint32_t>(gemmi::Element(ElementOf(line, len, lineNumberColumns)).atomic_number());
+        const uint32_t element = ElementOf(line, len, lineNumberColumns, residueIon_, residueName, atomName_);
         if (!model.atomResidues.empty()) model.atomResidues.push_back(uint32_t(residue_));
         model.mol->AppendAtom(element, atomName_, xyz, record_);
         ++model.residues[size_t(residue_)].atomCount;
@@ -411,6 +445,14 @@ private:
         }
         residue_ = int64_t(index);
         SetResidueFields(record_, model.residues[index], model.hetero[index] != 0);
+        residueIon_ = IonResidueElement(name);
+        // The segment id travels with the residue's atoms (segmentId).
+        if (segment.empty()) {
+            record_.segmentId.assign(1, ' ');
+        } else {
+            record_.segmentId.assign(segment);
+            model.segmented = true;
+        }
     }
 
     int64_t FindModel(const std::string& name) const {
@@ -610,6 +652,7 @@ private:
     char lineStart_[36] = {};
     int lastAnisou_ = 0;  // U11 of the last atom's ANISOU record, 0 when none
     KaResidue record_;
+    uint32_t residueIon_ = 0;  // IonResidueElement of the current residue
     std::string atomName_;
     std::string entryId_;
     std::vector<std::string> links_;  // LINK and SSBOND lines, padded

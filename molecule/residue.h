@@ -33,7 +33,7 @@ struct KaResidue {
     char insertCode = ' ';
     bool hetAtom = false;
     int32_t reserved0 = -1;
-    std::string reserved1 = " ";
+    std::string segmentId = " ";
     std::string chainId = " ";
     std::string reserved2 = " ";
 };

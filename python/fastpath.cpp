@@ -22,6 +22,8 @@
 #include "molecule/elements.h"
 #include "molecule/molecule.h"
 #include "molecule/residue.h"
+#include "molecule/segments.h"
+#include "selection/parse_failure.h"
 #include "selection/select.h"
 #include "selection/selector.h"
 
@@ -137,6 +139,46 @@ PyObject* RepeatedResidue(PyObject*, PyObject* arg) {
     if (!mol || !Guarded([&] { repeated = KaSel::first_repeated_residue(*mol); })) return nullptr;
     if (!repeated) Py_RETURN_NONE;
     return fastpath::Text(repeated->ToString());
+}
+
+// segments(mol) -> [(segment id, chain keys)]: the molecule's segments in
+// order of first appearance, each with the chain keys of its atoms.
+PyObject* Segments(PyObject*, PyObject* arg) {
+    Kamol::KaMolBase* mol = MoleculeFromObject(arg);
+    std::vector<std::pair<std::string, std::string>> segments;
+    if (!mol || !Guarded([&] { segments = Kamol::SegmentChains(*mol); })) return nullptr;
+    return fastpath::ListOf(segments, [](const std::pair<std::string, std::string>& s) -> PyObject* {
+        PyObject* name = fastpath::Text(s.first);
+        PyObject* keys = name ? fastpath::Text(s.second) : nullptr;
+        PyObject* pair = keys ? PyTuple_Pack(2, name, keys) : nullptr;
+        Py_XDECREF(name);
+        Py_XDECREF(keys);
+        return pair;
+    });
+}
+
+// parse_failure(text) -> None for text the grammar accepts, else (byte
+// offset of the furthest point it reached, quoting hint or "").
+PyObject* ParseFailure(PyObject*, PyObject* arg) {
+    if (!PyUnicode_Check(arg)) {
+        PyErr_SetString(PyExc_TypeError, "selection text must be str");
+        return nullptr;
+    }
+    PyObject* bytes = PyUnicode_AsUTF8String(arg);
+    if (!bytes) return nullptr;
+    char* data = nullptr;
+    Py_ssize_t size = 0;
+    PyBytes_AsStringAndSize(bytes, &data, &size);
+    const std::string text(data, static_cast<size_t>(size));
+    Py_DECREF(bytes);
+    std::optional<KaSel::ParseFailure> failure;
+    if (!Guarded([&] { failure = KaSel::ParseFailurePosition(text); })) return nullptr;
+    if (!failure) Py_RETURN_NONE;
+    PyObject* hint = fastpath::Text(failure->hint);
+    if (!hint) return nullptr;
+    PyObject* result = Py_BuildValue("(nO)", Py_ssize_t(failure->position), hint);
+    Py_DECREF(hint);
+    return result;
 }
 
 PyObject* NewNone() {
@@ -460,6 +502,9 @@ PyMethodDef methods[] = {
     {"copy_atoms", CopyAtoms, METH_VARARGS, "Adds the atoms of an indices() result, and their bonds, to a molecule."},
     {"repeated_residue", RepeatedResidue, METH_O,
      "Selector string of the first residue key met again after other residues, or None."},
+    {"parse_failure", ParseFailure, METH_O,
+     "None for selection text the grammar accepts, else (byte offset where it stops, quoting hint)."},
+    {"segments", Segments, METH_O, "[(segment id, chain keys)] of the molecule's segments, in order of appearance."},
     {"coords", fastpath::Coords, METH_O, "Coordinates of the live atoms as a bytearray of float32 x, y, z."},
     {"set_coords", fastpath::SetCoords, METH_VARARGS,
      "set_coords(mol, address, rows, is_double): sets every live atom's coordinates from a C-ordered buffer."},

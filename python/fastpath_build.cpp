@@ -16,6 +16,7 @@
 #include "molecule/elements.h"
 #include "molecule/perceive_bonds.h"
 #include "molecule/residue.h"
+#include "molecule/segments.h"
 
 namespace fastpath {
 
@@ -115,11 +116,13 @@ bool CharAt(const Column& column, size_t row, std::string& scratch, char& out) {
     return true;
 }
 
-// The element of an atom known only by name: a name that is itself a
-// two-letter element symbol and also names its residue is that element (the
-// ions: CA in CA, ZN in ZN, CL in CL); otherwise the first letter after
+// The element of an atom known only by name: an ion named as force fields
+// name it (`ion` is the IonResidueElement of its residue: NA in NA, SOD in
+// SOD, CLA in CLA), or a name that is itself a two-letter element symbol and
+// also names its residue (HG in HG); otherwise the first letter after
 // leading digits (HG1 is hydrogen, 1HB hydrogen, CA carbon).
-uint32_t ElementFromName(std::string_view name, std::string_view residueName) {
+uint32_t ElementFromName(std::string_view name, std::string_view residueName, uint32_t ion) {
+    if (ion != 0 && Kamol::IsIonAtom(ion, residueName, name)) return ion;
     if (name.size() == 2 && name == residueName)
         if (uint32_t z = Kamol::GetAtomicNumFromSymbol(std::string(name).c_str())) return z;
     size_t first = 0;
@@ -186,8 +189,9 @@ bool GetBonds(PyObject* obj, Py_ssize_t rows, Bonds& bonds) {
 // with `rows` atoms, row k becoming atom index k. `columns` maps "coords" (f4
 // or f8, 3 per row), "names", "resnames", "chains", "icodes", "altlocs",
 // "elements" (text or u4), "resids", "serials" (i4), "bfactors",
-// "occupancies" (f4), "hetatm" (b1), "secondary" (u4, the flag word) to
-// (bytes, kind, width). Atoms get a residue record when any residue field is
+// "occupancies" (f4), "hetatm" (b1), "secondary" (u4, the flag word),
+// "segments" (text; segments sharing a chain get chains of their own,
+// SeparateSegmentChains) to (bytes, kind, width). Atoms get a residue record when any residue field is
 // given. `bonds` is None or (bytes of int64 row pairs,
 // count, bytes of int32 orders or None). With `perceive`, single bonds are
 // then perceived from distances as the PDB reader does, the atoms of the
@@ -207,14 +211,15 @@ PyObject* Build(PyObject*, PyObject* args) {
         PyErr_SetString(PyExc_ValueError, "the molecule to fill must be empty");
         return nullptr;
     }
-    Column coords, name, resname, chain, icode, altloc, element, resid, serial, bfactor, occupancy, hetatm, secondary;
+    Column coords, name, resname, chain, icode, altloc, element, resid, serial, bfactor, occupancy, hetatm, secondary,
+        segment;
     // Each column with the kinds it may take.
     const std::tuple<const char*, Column*, std::vector<std::string>> wanted[] = {
         {"coords", &coords, {"f4", "f8"}},        {"names", &name, {"U", "S"}},     {"resnames", &resname, {"U", "S"}},
         {"chains", &chain, {"U", "S"}},           {"icodes", &icode, {"U", "S"}},   {"altlocs", &altloc, {"U", "S"}},
         {"elements", &element, {"U", "S", "u4"}}, {"resids", &resid, {"i4"}},       {"serials", &serial, {"i4"}},
         {"bfactors", &bfactor, {"f4"}},           {"occupancies", &occupancy, {"f4"}}, {"hetatm", &hetatm, {"b1"}},
-        {"secondary", &secondary, {"u4"}}};
+        {"secondary", &secondary, {"u4"}},       {"segments", &segment, {"U", "S"}}};
     for (const auto& [key, column, kinds] : wanted) {
         if (!GetColumn(columns, key, rows, *column)) return nullptr;
         if (column->data && std::find(kinds.begin(), kinds.end(), column->kind) == kinds.end()) {
@@ -248,11 +253,14 @@ PyObject* Build(PyObject*, PyObject* args) {
     }
 
     const bool withResidue = resname.data || chain.data || icode.data || altloc.data || resid.data || serial.data ||
-                             bfactor.data || occupancy.data || hetatm.data || secondary.data;
+                             bfactor.data || occupancy.data || hetatm.data || secondary.data || segment.data;
     const bool doubleCoords = coords.kind == "f8";
     const bool elementSymbols = element.IsText();
     bool ok = Guarded([&] {
         ElementSymbols symbols;
+        std::string ionResidue;  // the residue name `ion` was looked up for
+        uint32_t ion = 0;
+        std::vector<Kamol::SegmentRun> runs;  // with segments: runs of one chain key and segment
         Kamol::KaResidue record;
         std::string atomName;
         std::vector<float> xyz(size_t(rows) * 3, 0.0f);
@@ -260,8 +268,12 @@ PyObject* Build(PyObject*, PyObject* args) {
             if (name.data) TextAt(name, row, atomName);
             if (resname.data) TextAt(resname, row, record.residueName);
             uint32_t z = 0;
+            if (!element.data && resname.data && record.residueName != ionResidue) {
+                ionResidue = record.residueName;
+                ion = Kamol::IonResidueElement(ionResidue);
+            }
             if (!element.data)
-                z = ElementFromName(atomName, resname.data ? std::string_view(record.residueName) : "");
+                z = ElementFromName(atomName, resname.data ? std::string_view(record.residueName) : "", ion);
             else if (elementSymbols)
                 TextAt(element, row, scratch), z = symbols.Of(scratch);
             else
@@ -286,9 +298,19 @@ PyObject* Build(PyObject*, PyObject* args) {
             if (occupancy.data) record.occupancy = ValueAt<float>(occupancy, row);
             if (hetatm.data) record.hetAtom = ValueAt<uint8_t>(hetatm, row) != 0;
             if (secondary.data) record.secondaryStructure = ValueAt<uint32_t>(secondary, row);
+            if (segment.data) {
+                TextAt(segment, row, record.segmentId);
+                if (record.segmentId.empty()) record.segmentId.assign(1, ' ');
+                const char key = Kamol::ChainKey(Kamol::CText(record.chainId));
+                if (!runs.empty() && runs.back().chainKey == key && runs.back().segment == record.segmentId)
+                    ++runs.back().atomCount;
+                else
+                    runs.push_back({uint32_t(row), 1, key, record.segmentId});
+            }
             Kamol::SetAtomResidue(atom, record);
         }
         mol->SetLiveCoords(xyz);
+        if (!runs.empty()) Kamol::SeparateSegmentChains(*mol, runs, "from_arrays");
         for (Py_ssize_t k = 0; k < bonds.count; ++k)
             mol->NewBond(*mol->GetAtom(uint32_t(bonds.ends[2 * k])), *mol->GetAtom(uint32_t(bonds.ends[2 * k + 1])),
                          bonds.orders ? uint32_t(bonds.orders[k]) : 1u);

@@ -14,4 +14,6 @@ from .build import from_arrays as from_arrays
 from .cells import get_cell as get_cell, read_cell as read_cell, set_cell as set_cell
 from .convert import from_gemmi as from_gemmi, from_mdanalysis as from_mdanalysis, from_rdkit as from_rdkit
 from .frames import read_frames as read_frames, select_frames as select_frames
+from .parse_failure import parse_failure as parse_failure
+from .segments import segment_indices as segment_indices, segments as segments
 from .residues import first_repeated_residue as first_repeated_residue, selected_residues as selected_residues

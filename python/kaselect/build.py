@@ -94,7 +94,7 @@ def from_arrays(coords: ArrayLike, *, names: ArrayLike | None, resnames: ArrayLi
                 serials: ArrayLike | None = None, bfactors: ArrayLike | None = None,
                 occupancies: ArrayLike | None = None, hetatm: ArrayLike | None = None,
                 secondary: ArrayLike | None = None, bonds: ArrayLike | None = None,
-                bond_orders: ArrayLike | None = None,
+                bond_orders: ArrayLike | None = None, segments: ArrayLike | None = None,
                 perceive_bonds: bool = False) -> KaGraphMol:
     """A new KaGraphMol with one atom per row of `coords` ((N, 3), float32 or
     float64), row k becoming atom index k.
@@ -108,7 +108,10 @@ def from_arrays(coords: ArrayLike, *, names: ArrayLike | None, resnames: ArrayLi
     helix, 16 turn, 32 sheet), `elements` (atomic numbers or
     element symbols; when None, from the names: a two-letter element name
     that is also its residue's name is that element, as for ions, otherwise
-    the first letter after leading digits). Atoms get a residue record when
+    the first letter after leading digits; ions named as force fields name
+    them, such as NA in NA+ or SOD in SOD, are that ion), `segments` (str,
+    segment ids: segments that share a chain's first character get chains
+    of their own, see `kaselect.segments`). Atoms get a residue record when
     any residue field is given. `bonds` is an (M, 2) array of row numbers,
     `bond_orders` their orders (default 1); with `perceive_bonds`, single
     bonds are then perceived from distances as the PDB reader does.
@@ -121,7 +124,7 @@ def from_arrays(coords: ArrayLike, *, names: ArrayLike | None, resnames: ArrayLi
     rows = len(xyz)
     fields = {"coords": (xyz.tobytes(), "f8" if xyz.dtype == numpy.float64 else "f4", 3)}
     for what, values in (("names", names), ("resnames", resnames), ("chains", chains), ("icodes", icodes),
-                         ("altlocs", altlocs)):
+                         ("altlocs", altlocs), ("segments", segments)):
         if values is not None:
             fields[what] = _texts(values, what, rows)
     for what, values, dtype, limits, kinds in (

@@ -163,6 +163,22 @@ def warn_of_repeated_residues(mol: KaMolBase, selection: KaSelection, kaselect: 
                   "key, in every copy (add an index range to stay inside one)\n")
 
 
+def report_selection_error(text: str, error: Exception, out: TextIO) -> None:
+    """The parser's message, then, for text the grammar rejects, the text with
+    a caret under the first character it could not take and, for a name that
+    needs quotes, the quoted spelling."""
+    from .parse_failure import parse_failure
+    print(f"kaselect: {error}", file=out)
+    found = parse_failure(text) if isinstance(error, ValueError) else None
+    if found is None:
+        return
+    column, hint = found
+    shown = "".join(" " if c in "\t\n\v\f\r" else c for c in text)
+    print(f"  {shown}\n  {' ' * column}^ at column {column + 1}", file=out)
+    if hint:
+        print(f"kaselect: names with such characters are written in double quotes: {hint}", file=out)
+
+
 def main(argv: Sequence[str] | None = None) -> int:
     argv = sys.argv[1:] if argv is None else list(argv)
     if argv[:1] == ["batch"]:
@@ -176,7 +192,7 @@ def main(argv: Sequence[str] | None = None) -> int:
         try:
             print(kaselect.KaSelection.Parse(args.canonical).ToCanonical())
         except (ValueError, RuntimeError) as error:
-            print(f"kaselect: {error}", file=sys.stderr)
+            report_selection_error(args.canonical, error, sys.stderr)
             return EXIT_SELECTION
         return EXIT_OK
     if args.structure is None or args.selection is None:
@@ -189,7 +205,7 @@ def main(argv: Sequence[str] | None = None) -> int:
         selection = kaselect.KaSelection.Parse(args.selection)
         canonical = selection.ToCanonical()
     except (ValueError, RuntimeError) as error:
-        print(f"kaselect: {error}", file=sys.stderr)
+        report_selection_error(args.selection, error, sys.stderr)
         return EXIT_SELECTION
     try:
         mol = kamol.ReadMolecule(args.structure, args.format or 0)

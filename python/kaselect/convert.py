@@ -27,8 +27,9 @@ def _bond_exists(atom, other):
 def from_gemmi(structure_or_model: gemmi.Structure | gemmi.Model) -> KaGraphMol:
     """The first model of a gemmi.Structure, or a gemmi.Model, as a KaGraphMol,
     atoms in the model's order. Kept per atom: name, residue name, number and
-    insert code, chain name, alternate location, element, serial, B-factor,
-    occupancy, HETATM flag (the residue's het flag), position; from a
+    insert code, chain name, segment id, alternate location, element,
+    serial, B-factor, occupancy, HETATM flag (the residue's het flag),
+    position; from a
     structure also the secondary structure of its helices and sheet strands
     (turns are not kept by gemmi). Bonds as the PDB reader makes them: a
     structure's connections (LINK, SSBOND, struct_conn; not hydrogen bonds,
@@ -47,12 +48,14 @@ def from_gemmi(structure_or_model: gemmi.Structure | gemmi.Model) -> KaGraphMol:
         structure, model, connections = None, structure_or_model, ()
     else:
         raise TypeError("expected a gemmi.Structure or gemmi.Model, got %s" % type(structure_or_model).__name__)
-    per_residue: tuple[list[Any], ...] = ([], [], [], [], [], [])  # resname, resid, icode, chain, hetatm, atom count
+    # resname, resid, icode, chain, hetatm, segment, atom count
+    per_residue: tuple[list[Any], ...] = ([], [], [], [], [], [], [])
     names, altlocs, elements, serials, bfactors, occupancies, xyz = [], [], [], [], [], [], []
     for chain in model:
         for residue in chain:
             for column, value in zip(per_residue, (residue.name, residue.seqid.num, residue.seqid.icode,
-                                                   chain.name, residue.het_flag == "H", len(residue))):
+                                                   chain.name, residue.het_flag == "H", residue.segment,
+                                                   len(residue))):
                 column.append(value)
             for atom in residue:
                 names.append(atom.name)
@@ -62,8 +65,9 @@ def from_gemmi(structure_or_model: gemmi.Structure | gemmi.Model) -> KaGraphMol:
                 bfactors.append(atom.b_iso)
                 occupancies.append(atom.occ)
                 xyz.append(atom.pos.tolist())
-    counts = per_residue[5]
-    resnames, resids, icodes, chains, hetatm = (numpy.repeat(numpy.asarray(c), counts) for c in per_residue[:5])
+    counts = per_residue[6]
+    resnames, resids, icodes, chains, hetatm, segments = (numpy.repeat(numpy.asarray(c), counts)
+                                                          for c in per_residue[:6])
     secondary = None
     if structure is not None and (len(structure.helices) or len(structure.sheets)):
         secondary = numpy.repeat(_secondary_flags(structure, per_residue), counts)
@@ -71,7 +75,8 @@ def from_gemmi(structure_or_model: gemmi.Structure | gemmi.Model) -> KaGraphMol:
     mol = from_arrays(coords, names=names, resnames=resnames, resids=resids, chains=chains,
                       elements=numpy.array(elements, dtype=numpy.uint32), icodes=icodes,
                       altlocs=[a.strip("\0") for a in altlocs], serials=serials, bfactors=bfactors,
-                      occupancies=occupancies, hetatm=hetatm, secondary=secondary, perceive_bonds=True)
+                      occupancies=occupancies, hetatm=hetatm, secondary=secondary, segments=segments,
+                      perceive_bonds=True)
     _add_connections(mol, model, connections)
     return mol
 
@@ -159,7 +164,9 @@ def from_mdanalysis(atomgroup_or_universe: MDAnalysis.Universe | MDAnalysis.Atom
     """The atoms of an MDAnalysis Universe or AtomGroup (in the group's order)
     at the current frame, as a KaGraphMol. Kept per atom where the topology
     holds them: name, residue name, number (resid) and insert code, chain id
-    (else the segment id), alternate location, element, serial (id),
+    (else the segment id), segment id (segments that share a chain's first
+    character get chains of their own), alternate location, element (else
+    from the name, ions as force fields name them), serial (id),
     B-factor (tempfactor), occupancy, HETATM record type, position. Bonds
     within the group from the topology; with `perceive_bonds` (the default),
     single bonds are then perceived from distances as the PDB reader does,
@@ -172,9 +179,10 @@ def from_mdanalysis(atomgroup_or_universe: MDAnalysis.Universe | MDAnalysis.Atom
     if group is None or not hasattr(group, "positions"):
         raise TypeError("expected an MDAnalysis Universe or AtomGroup, got %s"
                         % type(atomgroup_or_universe).__name__)
+    segids = _optional(group, "segids")
     chains = _optional(group, "chainIDs")
     if chains is None or not any(chains):
-        chains = _optional(group, "segids")
+        chains = segids
     elements = _optional(group, "elements")
     if elements is not None and not all(elements):
         elements = None  # no symbol for some atoms: perceived from the names
@@ -194,7 +202,7 @@ def from_mdanalysis(atomgroup_or_universe: MDAnalysis.Universe | MDAnalysis.Atom
         icodes=icodes, altlocs=altlocs, serials=_optional(group, "ids"),
         bfactors=_optional(group, "tempfactors"), occupancies=_optional(group, "occupancies"),
         hetatm=None if record_types is None else record_types == "HETATM", bonds=bonds,
-        perceive_bonds=perceive_bonds)
+        segments=segids, perceive_bonds=perceive_bonds)
     cell = box_or_none(_optional(group, "dimensions"))
     if cell is not None:
         try:

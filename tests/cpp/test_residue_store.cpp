@@ -47,7 +47,7 @@ TEST(Residue, StoredRecordsStayPutAndFollowRemovalAndClone) {
 auto Fields(const KaResidue& r) {
     return std::tuple(r.residueName, r.occupancy, r.bFactor, r.residueNumber, r.serialNumber, r.modelNumber,
                       r.fragmentNumber, r.secondaryStructure, r.alternateLocation, r.insertCode, r.hetAtom,
-                      r.reserved0, r.reserved1, r.chainId, r.reserved2);
+                      r.reserved0, r.segmentId, r.chainId, r.reserved2);
 }
 
 // A record kept in compact form reads back field for field, by copy and by
@@ -71,7 +71,7 @@ TEST(Residue, CompactRecordsReadBackExactly) {
         r.insertCode = i % 6 ? ' ' : 'C';
         r.hetAtom = i % 2;
         r.reserved0 = i < 35 ? -1 : i;
-        r.reserved1 = i == 12 ? "x" : " ";
+        r.segmentId = i == 12 ? "x" : " ";
         r.reserved2 = i == 13 ? "y" : " ";
         ASSERT_TRUE(Kamol::SetAtomResidue(mol.NewAtom(6), r));
         written.push_back(r);
