@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "molecule/elements.h"
+#include "molecule/segments.h"
 #include "molecule/io_formats.h"
 #include "molecule/residue.h"
 #include "molecule/write_structure.h"
@@ -178,11 +179,14 @@ private:
             EncodeHybrid36(layout_.Serial(index), 5, serial);
             char altloc = Printable(residue.alternateLocation);
             bool hetero = layout_.IsHetero(index);
-            Line("%-6s%5s %4s%c%3s%2s%5s   %8.3f%8.3f%8.3f%6.2f%6.2f          %2s", hetero ? "HETATM" : "ATOM",
+            // The segment id in columns 73-76, so that segments read back as segments.
+            const std::string_view segment = TrimSegment(CText(residue.segmentId)).substr(0, 4);
+            Line("%-6s%5s %4s%c%3s%2s%5s   %8.3f%8.3f%8.3f%6.2f%6.2f      %-4.*s%2s", hetero ? "HETATM" : "ATOM",
                  serial, AtomNameField(atom, symbol.text).c_str(), altloc, ResidueName(residue).c_str(),
                  Chain(residue).c_str(), ResidueNumber(residue).c_str(), xyz[0], xyz[1], xyz[2],
                  std::clamp(residue.occupancy, kMinField62, kMaxField62),
-                 std::clamp(residue.bFactor, kMinField62, kMaxField62), symbol.text);
+                 std::clamp(residue.bFactor, kMinField62, kMaxField62), int(segment.size()), segment.data(),
+                 symbol.text);
             // TER closes a run of polymer atoms before a chain change or hetero atoms.
             bool lastOfRun = k + 1 == live.size() || layout_.IsHetero(live[k + 1]) ||
                              layout_.ResidueOf(live[k + 1]).chainId != residue.chainId;

@@ -94,6 +94,10 @@ TEST(Segments, SegmentsSharingAChainGetChainsOfTheirOwn) {
         const auto segments = Kamol::SegmentChains(*mol);
         const decltype(segments) expected{{"PROA", "A"}, {"PROB", "B"}};
         EXPECT_EQ(segments, expected) << chain;
+        // Written and read again: the same segments on the same chains.
+        const std::string written = dir.Path("written.pdb");
+        Kamol::WriteMolecule(written, *mol);
+        EXPECT_EQ(Kamol::SegmentChains(*Kamol::ReadMolecule(written)), expected) << chain;
     }
 }
 
