@@ -80,6 +80,9 @@ def _build_parser():
                             "by chain, residue number and insert code")
     shape.add_argument("--json", action="store_true", help="print one JSON object")
     parser.add_argument("-o", "--output", metavar="FILE", help="also write the selected atoms to FILE")
+    parser.add_argument("--segments", action="store_true",
+                        help="print the segment ids of STRUCTURE with their chain letters, one per line, "
+                             "instead of selecting (select a segment by its chain: chain B)")
     parser.add_argument("--format", type=read_format, metavar="FORMAT",
                         help=f"format of STRUCTURE when its name does not tell: {_FORMAT_NAMES}, "
                              "or a format code (see the README)")
@@ -194,6 +197,18 @@ def main(argv: Sequence[str] | None = None) -> int:
         except (ValueError, RuntimeError) as error:
             report_selection_error(args.canonical, error, sys.stderr)
             return EXIT_SELECTION
+        return EXIT_OK
+    if args.segments and (args.structure is None or args.selection is not None):
+        _build_parser().print_usage(sys.stderr)
+        print("kaselect: --segments takes a STRUCTURE and no SELECTION", file=sys.stderr)
+        return EXIT_SELECTION
+    if args.segments:
+        try:
+            mol = kamol.ReadMolecule(args.structure, args.format or 0)
+        except (OSError, ValueError, RuntimeError) as error:
+            print(file_error("read", args.structure, error), file=sys.stderr)
+            return EXIT_IO
+        sys.stdout.write("".join(f"{name} {chains}\n" for name, chains in kaselect.segments(mol).items()))
         return EXIT_OK
     if args.structure is None or args.selection is None:
         _build_parser().print_usage(sys.stderr)

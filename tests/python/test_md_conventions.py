@@ -105,3 +105,13 @@ def test_command_line_points_at_the_fault():
     quoted = subprocess.run([sys.executable, "-m", "kaselect", os.path.join(DATA, "pept.pdb"), 'resn "NA+"',
                              "--count"], capture_output=True, text=True, timeout=120)
     assert (quoted.returncode, quoted.stdout) == (0, "0\n")
+
+
+def test_command_line_lists_segments(two_segments):
+    path, _ = two_segments
+    listed = subprocess.run([sys.executable, "-m", "kaselect", str(path), "--segments"],
+                            capture_output=True, text=True, timeout=120)
+    assert (listed.returncode, listed.stdout) == (0, "PROA A\nPROB B\n")
+    both = subprocess.run([sys.executable, "-m", "kaselect", str(path), "water", "--segments"],
+                          capture_output=True, text=True, timeout=120)
+    assert both.returncode == 2 and "--segments takes a STRUCTURE" in both.stderr
