@@ -1,4 +1,5 @@
-// Selection text: parse, print the canonical text, parse that again.
+// Selection text: parse, print the canonical text, parse that again; the
+// failure diagnostic agrees with the parser on which texts fail.
 //
 // Parse documents SelectionError for grammar faults and std::out_of_range for
 // numbers that do not fit; both are expected. The canonical text need not
@@ -9,16 +10,23 @@
 #include <string>
 
 #include "fuzz_support.h"
+#include "selection/parse_failure.h"
 #include "selection/predicate.h"
 #include "selection/selection.h"
 
 namespace {
 
 bool TryParse(const std::string& text, KaSel::KaSelection& out) {
+    // The failure diagnostic answers exactly for the texts the grammar
+    // rejects, at a place inside the text.
+    const auto failure = KaSel::ParseFailurePosition(text);
+    if (failure && failure->position > text.size()) kafuzz::Fail("failure position past the text");
     try {
         out = KaSel::KaSelection::Parse(text);
+        if (failure) kafuzz::Fail("a failure position for a text that parses");
         return true;
     } catch (const KaSel::SelectionError&) {
+        if (!failure) kafuzz::Fail("no failure position for a text that does not parse");
     } catch (const std::out_of_range&) {
     }
     return false;

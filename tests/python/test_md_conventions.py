@@ -8,6 +8,7 @@ import sys
 
 import numpy
 import pytest
+from hypothesis import given, settings, strategies as st
 
 import kaselect
 from lumora import kamol
@@ -87,6 +88,27 @@ def test_ions_of_a_topology_without_elements(tmp_path):
 ])
 def test_parse_failure(text, expected):
     assert kaselect.parse_failure(text) == expected
+
+
+_TOKENS = ["water", "resn", "name", "NA+", '"NA+"', "CA+CB", "and", "or", "not", "byres", "(", ")", "around",
+           "5", "resi", "<", "10-20", "chain", "AB", "A", "O1'", "//A/10/CA", "-", "+"]
+
+
+@given(st.lists(st.sampled_from(_TOKENS), max_size=8), st.lists(st.sampled_from(["", " ", "  "]), min_size=8,
+                                                                   max_size=8))
+@settings(max_examples=300, deadline=None)
+def test_parse_failure_agrees_with_the_parser(tokens, blanks):
+    text = "".join(t + b for t, b in zip(tokens, blanks))
+    try:
+        kaselect.KaSelection.Parse(text)
+        parses = True
+    except ValueError:
+        parses = False
+    except RuntimeError:  # a number out of range: the grammar matched
+        parses = True
+    found = kaselect.parse_failure(text)
+    assert (found is None) == parses, text
+    assert found is None or 0 <= found[0] <= len(text)
 
 
 def test_parse_failure_takes_only_text():
