@@ -79,15 +79,8 @@ def test_ions_of_a_topology_without_elements(tmp_path):
         kaselect.CountSelection(mol, "protein and name CA")
 
 
-@pytest.mark.parametrize("text, expected", [
-    ("resn NA+", (7, 'resn "NA+"')),
-    ('name "Å" and resn MG2+', (21, 'resn "MG2+"')),   # a column in characters (22 in bytes)
-    ("water and", (9, "")),
-    ('resn "NA+"', None),
-    ("resi 99999999999", None),
-])
-def test_parse_failure(text, expected):
-    assert kaselect.parse_failure(text) == expected
+def test_parse_failure_counts_characters():
+    assert kaselect.parse_failure('name "Å" and resn MG2+') == (21, 'resn "MG2+"')  # 22 in bytes
 
 
 _TOKENS = ["water", "resn", "name", "NA+", '"NA+"', "CA+CB", "and", "or", "not", "byres", "(", ")", "around",
