@@ -21,8 +21,9 @@ VPY := $(VENV)/bin/python
 JOBS ?= 2
 
 # gemmi, PEGTL and nanoflann are bundled in third_party/; GoogleTest is needed
-# by the C++ tests only.
-DEBIAN_PACKAGES := g++ cmake make libgtest-dev zlib1g-dev
+# by the C++ tests only. Chromium and PyMOL are the real clients the tests of
+# kaselect view open its pages and scripts in.
+DEBIAN_PACKAGES := g++ cmake make libgtest-dev zlib1g-dev chromium python3-pymol
 # clang and its libFuzzer runtime, installed only by make fuzz.
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 PYPI_BUILD := "scikit-build-core>=1.1" "swig>=4.4.1,<4.5"
@@ -54,7 +55,7 @@ venv: $(VPY)
 # so rebuilds are incremental. The dask extra lets the tests run batch work on
 # a real Dask scheduler and workers.
 package: venv
-	PATH="$(CURDIR)/$(VENV)/bin:$$PATH" $(VPY) -m pip install -q --no-build-isolation ".[test,dask]"
+	PATH="$(CURDIR)/$(VENV)/bin:$$PATH" $(VPY) -m pip install -q --no-build-isolation ".[test,dask,view]"
 
 test: install test-cpp test-asan test-python test-wheel
 
@@ -104,7 +105,7 @@ test-wheel: wheel
 	$(PYTHON) -m venv $(WHEEL_VENV)
 	$(WHEEL_VENV)/bin/python -m pip install -q --upgrade pip
 	wheel=$$(ls $(DIST)/kaselect-$(VERSION)-*manylinux*.whl); \
-	$(WHEEL_VENV)/bin/python -m pip install -q "$$wheel[test,dask]"
+	$(WHEEL_VENV)/bin/python -m pip install -q "$$wheel[test,dask,view]"
 	cd $(WHEEL_VENV) && bin/python -c "import kaselect, sys; print('kaselect', kaselect.__version__, 'from', kaselect.__file__); sys.exit('$(CURDIR)/python' in kaselect.__file__)"
 	cd $(WHEEL_VENV) && bin/python -m pytest -q -p no:cacheprovider --rootdir=$(CURDIR) $(CURDIR)/tests/python
 
