@@ -17,3 +17,4 @@ from .frames import read_frames as read_frames, select_frames as select_frames
 from .parse_failure import parse_failure as parse_failure
 from .segments import segment_indices as segment_indices, segments as segments
 from .residues import first_repeated_residue as first_repeated_residue, selected_residues as selected_residues
+from .views import View as View, view as view

@@ -5,6 +5,8 @@
     kaselect --canonical SELECTION
     kaselect batch -s SELECTION [-s SELECTION ...] INPUT [INPUT ...] -o OUT.jsonl [options]
       (many files at once: see kaselect.batch_command)
+    kaselect view STRUCTURE SELECTION [SELECTION ...] -o OUT.html|OUT.pml|OUT.cxc
+      (a 3D page or a viewer script: see kaselect.view_command)
 
 Exit status: 0 on success (also when nothing is selected), 2 when the selection
 does not parse or an option is wrong, 1 when the structure cannot be read or
@@ -66,7 +68,8 @@ def _build_parser():
     parser = argparse.ArgumentParser(
         prog="kaselect", description="Select atoms of a molecular structure.",
         epilog="Many files at once: kaselect batch -s SELECTION INPUT ... -o OUT.jsonl "
-               "(see kaselect batch --help).")
+               "(see kaselect batch --help). A 3D page or a PyMOL/ChimeraX script: "
+               "kaselect view STRUCTURE SELECTION ... -o OUT.html|.pml|.cxc (see kaselect view --help).")
     parser.add_argument("--version", action="version", version=f"kaselect {__version__}")
     parser.add_argument("structure", nargs="?", help="structure file (PDB, mmCIF, mol, SDF, MOL2; .gz ok)")
     parser.add_argument("selection", nargs="?", help="selection text, e.g. \"byres (ligand around 5)\"")
@@ -187,6 +190,9 @@ def main(argv: Sequence[str] | None = None) -> int:
     if argv[:1] == ["batch"]:
         from .batch_command import main as batch_main
         return batch_main(argv[1:])
+    if argv[:1] == ["view"]:
+        from .view_command import main as view_main
+        return view_main(argv[1:])
     args = _build_parser().parse_args(argv)
     import kaselect
     from lumora import kamol
