@@ -30,10 +30,10 @@ def test_one_version_everywhere():
     assert run_cli("--version").stdout == f"kaselect {version}\n"
 
 
-def test_help_names_the_batch_subcommand():
+def test_help_names_the_subcommands():
     result = run_cli("--help")
     assert result.returncode == 0
-    assert "kaselect batch" in result.stdout
+    assert "kaselect batch" in result.stdout and "kaselect view" in result.stdout
 
 
 needs_cpp_build = pytest.mark.skipif(not CPP_BUILD, reason="KASELECT_CPP_BUILD names no built CMake tree")
