@@ -42,7 +42,7 @@ SURROUNDINGS = 8.0
 # rest of the structure.
 COLOURS = ("#ff00ff", "#00c800", "#ff8000", "#0080ff", "#00d0d0", "#d0d000", "#a050ff", "#ff4060")
 SUFFIXES = (".html", ".pml", ".cxc")
-# The mmCIF file written beside a script when the molecule came from no file.
+# Where the viewer's build comes from (the view extra pins it).
 _MOLSTAR_PACKAGE, _MOLSTAR_VERSION = "molstar-cli", "0.0.1"
 
 
@@ -106,11 +106,12 @@ class View:
         if not selections:
             raise ValueError("view needs at least one selection")
         parsed = [s if isinstance(s, ks.KaSelection) else ks.KaSelection.Parse(s) for s in selections]
+        # Evaluated first: a wrong molecule argument gets the engine's TypeError.
+        self.selected = [Selected(mol, s) for s in parsed]
         self.mol = mol
         self.title = structure_path or mol.GetTitle() or "molecule"
         self.structure_path = structure_path
         self.structure_format = structure_format
-        self.selected = [Selected(mol, s) for s in parsed]
 
     # ---- the page --------------------------------------------------------------
 

@@ -1,5 +1,6 @@
 """kaselect view: the page in a real browser, the PyMOL script in PyMOL, the
 ChimeraX script by its atom specs, and the command's failures."""
+import html
 import json
 import os
 import re
@@ -51,6 +52,29 @@ def test_failures_give_one_line_and_leave_no_file(tmp_path, args, status, messag
     assert list(tmp_path.iterdir()) == []
 
 
+@pytest.mark.parametrize("args, error, message", [
+    ((None, "ligand"), TypeError, "Null reference."),
+    (("1hpv.pdb", "ligand"), TypeError, "Expected KaMolBase-derived object."),
+    (("mol",), ValueError, "at least one selection"),
+    (("mol", "water and"), ValueError, "Failed to parse selection: water and"),
+    (("mol", None), TypeError, "null reference"),
+])
+def test_python_view_refuses_bad_arguments(args, error, message):
+    mol = kamol.ReadMolecule(COMPLEX)
+    with pytest.raises(error, match=re.escape(message)):
+        kaselect.view(*[mol if a == "mol" else a for a in args])
+
+
+def test_python_view_saves_only_known_suffixes_and_shows_in_jupyter(tmp_path):
+    v = kaselect.view(kamol.ReadMolecule(COMPLEX), "ligand")
+    with pytest.raises(ValueError, match="unknown view suffix '.png'"):
+        v.save(tmp_path / "site.png")
+    assert list(tmp_path.iterdir()) == []
+    frame = v._repr_html_()
+    assert frame.startswith('<iframe srcdoc="')
+    assert html.unescape(frame[len('<iframe srcdoc="'):frame.index('" style=')]) == v.html()
+
+
 # ---- PyMOL -------------------------------------------------------------------
 
 PYMOL_CASES = [
@@ -65,11 +89,12 @@ PYMOL_CASES = [
 
 def pymol_selections(script, count):
     """Coordinates of sel1..selN after PyMOL ran `script`, in PyMOL's atom order."""
-    answer = script + ".json"  # PyMOL's own output shares standard output
+    answer = script + ".json"  # PyMOL's own messages share standard output
     code = textwrap.dedent(f"""
-        import json, pymol
-        pymol.finish_launching(["pymol", "-cq"])
-        from pymol import cmd
+        import json, pymol2
+        session = pymol2.PyMOL()  # an instance in this thread, no launcher that may exit first
+        session.start()
+        cmd = session.cmd
         cmd.load({script!r})
         out = [[atom.coord for atom in cmd.get_model("sel%d" % k).atom] for k in range(1, {count} + 1)]
         with open({answer!r}, "w") as f:
