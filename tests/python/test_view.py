@@ -80,7 +80,7 @@ def test_python_view_saves_only_known_suffixes_and_shows_in_jupyter(tmp_path):
 PYMOL_CASES = [
     ("1hpv.pdb", ["protein and byres (ligand around 5)", "water and ligand around 3.5"]),
     ("1hpv.pdb", ["resn ASP and resi 25 and name CA+CB+CG", "ligand"]),
-    ("3al1.pdb", ["water and protein around 3.2", "chain B and resi 10-20"]),
+    ("3al1.pdb", ["water and protein around 3.2", "chain B and resi 203-208 and not hydrogen"]),
     ("pept_models.pdb", ["resn ASP and (resi 2 around 3)"]),
     ("LIG_1HPV.mol2", ["elem N or elem O"]),
     ("ligs3d.sdf", ["not hydrogen"]),
