@@ -22,7 +22,7 @@ from . import _fastpath
 from .arrays import _index_array, columns
 
 if TYPE_CHECKING:
-    from collections.abc import Sequence
+    from collections.abc import Callable, Sequence
 
     import numpy
     from numpy.typing import NDArray
@@ -160,7 +160,8 @@ class View:
         for key in ("resname", "resid", "icode", "chain"):
             change[1:] |= cols[key][1:] != cols[key][:-1]
         starts = numpy.flatnonzero(change)
-        residues = [ks.get_selector_string(shown.GetAtom(int(cols["index"][s]))) for s in starts.tolist()]
+        atoms = [shown.GetAtom(int(cols["index"][s])) for s in starts.tolist()]
+        residues = [ks.get_selector_string(atom) for atom in atoms if atom is not None]
         return {"starts": starts.tolist(), "residues": residues, "names": cols["name"].tolist()}
 
     def html(self) -> str:
@@ -305,7 +306,7 @@ def chimerax_spec(cols: dict[str, NDArray[numpy.generic]], indices: NDArray[nump
     rows = numpy.searchsorted(cols["index"], indices)
     terms: list[str] = []
     names: list[str] = []
-    key = None
+    key = ("", 0, "")
     for row in rows.tolist():
         chain, resid, icode = str(cols["chain"][row]).strip(), int(cols["resid"][row]), str(cols["icode"][row]).strip()
         here = (chain, resid, icode)
@@ -318,7 +319,7 @@ def chimerax_spec(cols: dict[str, NDArray[numpy.generic]], indices: NDArray[nump
     return " | ".join(terms)
 
 
-def _chimerax_term(key, names):
+def _chimerax_term(key: tuple[str, int, str], names: list[str]) -> str:
     chain, resid, icode = key
     return (f"/{chain}" if chain else "") + f":{resid}{icode}@" + ",".join(dict.fromkeys(names))
 
@@ -355,7 +356,7 @@ def _write_text(path: str, text: str) -> None:
         f.write(text)
 
 
-def _atomically(path: str, write, suffix: str = ".tmp") -> None:
+def _atomically(path: str, write: Callable[[str], None], suffix: str = ".tmp") -> None:
     """Runs write(temporary path) beside `path`, then renames it to `path`;
     on any failure the temporary file is removed and `path` left as it was."""
     directory = os.path.dirname(os.path.abspath(path))
