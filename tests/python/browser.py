@@ -1,6 +1,6 @@
-"""A headless Chromium driven over the DevTools protocol on a pipe, with no
-host name resolving (software WebGL through SwiftShader): opens a page,
-records every URL it requests, evaluates JavaScript, takes screenshots."""
+"""A headless Chromium driven over the DevTools protocol on a pipe, with no host
+name resolving and WebGL through SwiftShader: opens a page, records every URL
+it requests, evaluates JavaScript, moves the pointer, takes screenshots."""
 import base64
 import json
 import os
@@ -24,11 +24,10 @@ class Chromium:
 
         self.process = subprocess.Popen(
             [BINARY, "--headless=new", "--remote-debugging-pipe", "--no-sandbox", "--no-first-run",
-             "--use-angle=swiftshader", "--enable-unsafe-swiftshader",
-             "--host-resolver-rules=MAP * ~NOTFOUND", f"--user-data-dir={self.profile}",
-             f"--window-size={width},{height}", "about:blank"],
-            preexec_fn=plug_pipes, pass_fds=(3, 4), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-            stderr=subprocess.DEVNULL)
+             "--use-angle=swiftshader", "--enable-unsafe-swiftshader", "--host-resolver-rules=MAP * ~NOTFOUND",
+             f"--user-data-dir={self.profile}", f"--window-size={width},{height}", "about:blank"],
+            preexec_fn=plug_pipes, pass_fds=(3, 4), stdin=subprocess.DEVNULL,
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(to_child)
         os.close(from_child)
         self._next_id, self._buffer, self.requests = 0, b"", []
@@ -37,23 +36,22 @@ class Chromium:
         for domain in ("Page", "Network", "Runtime"):
             self.call(f"{domain}.enable", session=True)
 
-    def _message(self):
-        while b"\0" not in self._buffer:
-            chunk = os.read(self._read, 1 << 20)
-            if not chunk:
-                raise RuntimeError("chromium closed its pipe")
-            self._buffer += chunk
-        text, self._buffer = self._buffer.split(b"\0", 1)
-        return json.loads(text)
-
     def call(self, method, session=False, **params):
+        """Sends one command and returns its result; events met meanwhile are
+        read for the URLs the page requests."""
         self._next_id += 1
         message = {"id": self._next_id, "method": method, "params": params}
         if session:
             message["sessionId"] = self.session
         os.write(self._write, json.dumps(message).encode() + b"\0")
         while True:
-            answer = self._message()
+            while b"\0" not in self._buffer:
+                chunk = os.read(self._read, 1 << 20)
+                if not chunk:
+                    raise RuntimeError("chromium closed its pipe")
+                self._buffer += chunk
+            text, self._buffer = self._buffer.split(b"\0", 1)
+            answer = json.loads(text)
             if answer.get("method") == "Network.requestWillBeSent":
                 self.requests.append(answer["params"]["request"]["url"])
             if answer.get("id") == self._next_id:
@@ -68,16 +66,16 @@ class Chromium:
             raise RuntimeError(result["exceptionDetails"])
         return result["result"].get("value")
 
-    def open(self, path, ready="document.body && document.body.dataset.kaselectReady",
-             failed="document.body && document.body.dataset.kaselectError", timeout=90):
-        """Opens a file and waits until `ready` is truthy; raises if `failed` is."""
+    def open(self, path, timeout=90):
+        """Opens a file and waits for the page's ready mark; raises on its error mark."""
         self.call("Page.navigate", session=True, url="file://" + os.path.abspath(path))
         deadline = time.monotonic() + timeout
         while time.monotonic() < deadline:
-            error = self.evaluate(failed)
+            ready, error = self.evaluate("document.body ? [document.body.dataset.kaselectReady, "
+                                         "document.body.dataset.kaselectError] : [null, null]")
             if error:
                 raise RuntimeError(f"page reports: {error}")
-            if self.evaluate(ready):
+            if ready == "1":
                 return
             time.sleep(0.2)
         raise TimeoutError(f"{path} not ready after {timeout} s")
@@ -86,18 +84,14 @@ class Chromium:
         self.call("Input.dispatchMouseEvent", session=True, type="mouseMoved", x=x, y=y)
 
     def screenshot(self, path):
-        data = self.call("Page.captureScreenshot", session=True, format="png")["data"]
         with open(path, "wb") as f:
-            f.write(base64.b64decode(data))
+            f.write(base64.b64decode(self.call("Page.captureScreenshot", session=True, format="png")["data"]))
 
     def close(self):
         try:
             self.call("Browser.close")
-        except (RuntimeError, OSError):
-            pass
-        try:
             self.process.wait(timeout=10)
-        except subprocess.TimeoutExpired:
+        except (RuntimeError, OSError, subprocess.TimeoutExpired):
             self.process.kill()
             self.process.wait()
         os.close(self._read)
