@@ -186,20 +186,26 @@ class Pipe:
         self.killed = []
 
     def holder(self):
-        """A process other than this one that has the pipe open, once one does."""
+        """A process other than this one that has the pipe open for reading,
+        once one does. (A process being started holds a copy of our writing
+        end until it closes its inherited descriptors: that is no reader.)"""
         deadline = time.monotonic() + DEADLINE
         while time.monotonic() < deadline:
             for pid in filter(str.isdigit, os.listdir("/proc")):
                 if int(pid) == os.getpid() or int(pid) in self.killed:
                     continue
                 try:
-                    fds = [os.readlink(f"/proc/{pid}/fd/{fd}") for fd in os.listdir(f"/proc/{pid}/fd")]
+                    for fd in os.listdir(f"/proc/{pid}/fd"):
+                        if os.readlink(f"/proc/{pid}/fd/{fd}") != self.path:
+                            continue
+                        with open(f"/proc/{pid}/fdinfo/{fd}") as info:
+                            flags = next(int(line.split()[1], 8) for line in info if line.startswith("flags:"))
+                        if flags & os.O_ACCMODE == os.O_RDONLY:
+                            return int(pid)
                 except OSError:
                     continue
-                if self.path in fds:
-                    return int(pid)
             time.sleep(0.01)
-        raise TimeoutError(f"nobody opened {self.path}")
+        raise TimeoutError(f"nobody opened {self.path} for reading")
 
     def open(self):
         """Opens the writing end as soon as a reader is there. Kept open
