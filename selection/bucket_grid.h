@@ -86,15 +86,22 @@ public:
                 }
     }
 
-    // Calls `visit(point, id)` for the points of the cells around `p`, the
-    // cell of `p` first, until it returns true; returns whether it did.
+    // Calls `visit(point, id)` for the points of the cells that can hold a
+    // point within `radius` of `p` (the cell of `p` first), until it returns
+    // true; returns whether it did. Those are the cells of the 3x3x3 block
+    // around `p` that the box of half-width `radius` (with room for the
+    // float test's rounding) around `p` meets: all 27 when the cells fit the
+    // radius, fewer when they are wider.
     template <class Visit>
-    bool VisitNeighbourhood(const float* p, Visit&& visit) const {
-        int64_t c[3];
+    bool VisitNeighbourhood(const float* p, float radius, Visit&& visit) const {
+        const double reach = std::min(1.0, std::fabs(double(radius)) * (1.0 + 1e-5) * inverse_);
+        int64_t c[3], first[3], last[3];
         for (int d = 0; d < 3; ++d) {
             const double f = Scaled(p[d], d);
             if (!(f >= -1.0 && f < dims_[d] + 1.0)) return false;  // no cell of the grid is near (or p is not finite)
             c[d] = int64_t(std::floor(f));
+            first[d] = std::max<int64_t>(int64_t(std::floor(f - reach)), 0);
+            last[d] = std::min<int64_t>(int64_t(std::floor(f + reach)), n_[d] - 1);
         }
         size_t own = SIZE_MAX;
         if (c[0] >= 0 && c[0] < n_[0] && c[1] >= 0 && c[1] < n_[1] && c[2] >= 0 && c[2] < n_[2]) {
@@ -102,7 +109,14 @@ public:
             if (!near_.empty() && !near_[own]) return false;
             if (VisitCell(own, visit)) return true;
         }
-        return ForNeighbourCells(c, [&](size_t cell) { return cell != own && VisitCell(cell, visit); });
+        int64_t at[3];
+        for (at[2] = first[2]; at[2] <= last[2]; ++at[2])
+            for (at[1] = first[1]; at[1] <= last[1]; ++at[1])
+                for (at[0] = first[0]; at[0] <= last[0]; ++at[0]) {
+                    const size_t cell = CellIndex(at);
+                    if (cell != own && VisitCell(cell, visit)) return true;
+                }
+        return false;
     }
 
 private:

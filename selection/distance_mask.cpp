@@ -62,7 +62,7 @@ void MarkWithinBySources(const Kamol::KaMolBase& molecule, const SourcePoints& s
         if (mask.Test(index)) continue;
         float p[3];
         Kamol::ReadCoords(coords, index, p);
-        if (grid.VisitNeighbourhood(p, [&](const float* q, uint32_t) { return SquaredDistance(p, q) < squaredRadius; }))
+        if (grid.VisitNeighbourhood(p, radius, [&](const float* q, uint32_t) { return SquaredDistance(p, q) < squaredRadius; }))
             mask.Set(index);
     }
 }
@@ -75,7 +75,7 @@ void MarkWithinByAtoms(const Kamol::KaMolBase& molecule, const BucketGrid& atomG
     if (sources.atoms.size() * 2 <= live.size()) {
         for (size_t i = 0; i < sources.atoms.size(); ++i) {
             const float* p = &sources.xyz[3 * i];
-            atomGrid.VisitNeighbourhood(p, [&](const float* q, uint32_t atom) {
+            atomGrid.VisitNeighbourhood(p, radius, [&](const float* q, uint32_t atom) {
                 if (!mask.Test(atom) && SquaredDistance(p, q) < squaredRadius) mask.Set(atom);
                 return false;
             });
@@ -96,7 +96,7 @@ void MarkWithinByAtoms(const Kamol::KaMolBase& molecule, const BucketGrid& atomG
         if (isSource.Test(index)) continue;
         float p[3];
         Kamol::ReadCoords(coords, index, p);
-        if (atomGrid.VisitNeighbourhood(p, [&](const float* q, uint32_t atom) {
+        if (atomGrid.VisitNeighbourhood(p, radius, [&](const float* q, uint32_t atom) {
                 return isSource.Test(atom) && SquaredDistance(p, q) < squaredRadius;
             }))
             mask.Set(index);

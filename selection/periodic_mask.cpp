@@ -139,7 +139,7 @@ void MarkByImageGrid(const Box& box, const Kamol::KaMolBase& molecule, const Sou
         if (!IsFinitePoint(p)) continue;
         double fractional[3];
         box.Wrap(p, p, fractional);
-        if (grid.VisitNeighbourhood(p, [&](const float* q, uint32_t) { return SquaredDistance(p, q) < squaredRadius; }))
+        if (grid.VisitNeighbourhood(p, radius, [&](const float* q, uint32_t) { return SquaredDistance(p, q) < squaredRadius; }))
             mask.Set(index);
     }
 }
@@ -166,7 +166,7 @@ void MarkByWrappedAtoms(const Box& box, const Kamol::KaMolBase& molecule, const 
     const BucketGrid grid(atoms.xyz.data(), atoms.atoms.data(), count, CellFor(radius), std::max<size_t>(4096, 2 * count));
     for (size_t i = 0; i < images.atoms.size(); ++i) {
         const float* p = &images.xyz[3 * i];
-        grid.VisitNeighbourhood(p, [&](const float* q, uint32_t atom) {
+        grid.VisitNeighbourhood(p, radius, [&](const float* q, uint32_t atom) {
             if (!mask.Test(atom) && SquaredDistance(p, q) < squaredRadius) mask.Set(atom);
             return false;
         });

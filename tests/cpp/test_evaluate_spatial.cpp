@@ -109,7 +109,9 @@ TEST_P(MaskPathTest, BothGridsEqualBruteForce) {
         BuildCloud(b, 700, extremes);
         const Kamol::KaMolBase& molecule = b.molecule;
         const Indices& live = molecule.Columns().live;
+        // A kept grid may have cells up to twice as wide as the radius needs.
         std::shared_ptr<const BucketGrid> atomGrid = BuildAtomGrid(molecule, radius);
+        std::shared_ptr<const BucketGrid> wideGrid = BuildAtomGrid(molecule, radius * 1.9f);
         for (uint32_t stride : {1u, 7u, 97u, 1000u}) {
             Indices sourceAtoms;
             for (size_t i = 0; i < live.size(); i += stride) sourceAtoms.push_back(live[i]);
@@ -120,15 +122,33 @@ TEST_P(MaskPathTest, BothGridsEqualBruteForce) {
                     if (WithinBruteForce(Position(molecule, atom), Position(molecule, source), radius)) expected.Set(atom);
 
             const SourcePoints sources = GatherSourcePoints(molecule, sourceAtoms);
-            AtomMask bySources(molecule.NumAtoms()), byAtoms(molecule.NumAtoms());
+            AtomMask bySources(molecule.NumAtoms()), byAtoms(molecule.NumAtoms()), byWideCells(molecule.NumAtoms());
             MarkWithinBySources(molecule, sources, radius, bySources);
             MarkWithinByAtoms(molecule, *atomGrid, sources, radius, byAtoms);
+            MarkWithinByAtoms(molecule, *wideGrid, sources, radius, byWideCells);
             for (uint32_t atom : live) {
                 ASSERT_EQ(bySources.Test(atom), expected.Test(atom)) << "by sources, stride " << stride << ", atom " << atom;
                 ASSERT_EQ(byAtoms.Test(atom), expected.Test(atom)) << "by atoms, stride " << stride << ", atom " << atom;
+                ASSERT_EQ(byWideCells.Test(atom), expected.Test(atom)) << "wide cells, stride " << stride << ", atom " << atom;
             }
         }
     }
+}
+
+// A grid kept from a larger radius has cells wider than this radius needs;
+// a neighbour within the radius may still lie in the next cell. Here the
+// source sits mid-cell (cells 1.9 Å wide from x = 0) and its neighbour 0.99 Å
+// further, just past the cell's upper face.
+TEST(DistanceMasks, WideCellsStillReachTheNextCell) {
+    MoleculeBuilder b;
+    b.Add(6, "C0", 0.0f, 0, 0);
+    b.Add(6, "P", 0.95f, 0, 0);
+    b.Add(6, "Q", 1.94f, 0, 0);
+    b.Add(6, "R", 1.96f, 0, 0);  // 1.01 Å away
+    std::shared_ptr<const BucketGrid> wideGrid = BuildAtomGrid(b.molecule, 1.9f);
+    AtomMask mask(b.molecule.NumAtoms());
+    MarkWithinByAtoms(b.molecule, *wideGrid, GatherSourcePoints(b.molecule, {1}), 1.0f, mask);
+    EXPECT_EQ((Indices{mask.Test(0), mask.Test(1), mask.Test(2), mask.Test(3)}), (Indices{1, 1, 1, 0}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Radii, MaskPathTest,
