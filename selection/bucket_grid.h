@@ -86,6 +86,13 @@ public:
                 }
     }
 
+    // Calls `visit(point, id)` for every point, cell by cell in memory order,
+    // so that points met one after another lie close together.
+    template <class Visit>
+    void ForEachPoint(Visit&& visit) const {
+        for (size_t i = 0; i < ids_.size(); ++i) visit(&points_[3 * i], ids_[i]);
+    }
+
     // Calls `visit(point, id)` for the points of the cells that can hold a
     // point within `radius` of `p` (the cell of `p` first), until it returns
     // true; returns whether it did. Those are the cells of the 3x3x3 block

@@ -73,34 +73,36 @@ void MarkWithinByAtoms(const Kamol::KaMolBase& molecule, const BucketGrid& atomG
     if (sources.atoms.empty() || !(squaredRadius > 0.0f)) return;
     const std::vector<uint32_t>& live = molecule.Columns().live;
     if (sources.atoms.size() * 2 <= live.size()) {
-        for (size_t i = 0; i < sources.atoms.size(); ++i) {
-            const float* p = &sources.xyz[3 * i];
+        // Each source marks the atoms around it. The sources are taken in the
+        // grid's order (they are among its points), so that one source's cells
+        // are still in cache for the next.
+        AtomMask isSource(molecule.IndexLimit());
+        for (uint32_t index : sources.atoms) isSource.Set(index);
+        atomGrid.ForEachPoint([&](const float* p, uint32_t source) {
+            if (!isSource.Test(source)) return;
             atomGrid.VisitNeighbourhood(p, radius, [&](const float* q, uint32_t atom) {
                 if (!mask.Test(atom) && SquaredDistance(p, q) < squaredRadius) mask.Set(atom);
                 return false;
             });
-        }
+        });
         return;
     }
     // Most atoms are sources, each within the radius of itself; the others
-    // look for a source around them.
+    // look for a source around them. Atoms with a non-finite coordinate are
+    // not in the grid and within nothing.
     AtomMask isSource(molecule.IndexLimit());
     for (uint32_t index : sources.atoms) {
         isSource.Set(index);
         mask.Set(index);
     }
-    const uint32_t limit = mask.Size();
-    const std::vector<float>& coords = molecule.CoordTable();
-    for (uint32_t index : live) {
-        if (index >= limit) break;  // ascending: no later atom fits the mask
-        if (isSource.Test(index)) continue;
-        float p[3];
-        Kamol::ReadCoords(coords, index, p);
+    // In the grid's order, as above.
+    atomGrid.ForEachPoint([&](const float* p, uint32_t index) {
+        if (isSource.Test(index)) return;
         if (atomGrid.VisitNeighbourhood(p, radius, [&](const float* q, uint32_t atom) {
                 return isSource.Test(atom) && SquaredDistance(p, q) < squaredRadius;
             }))
             mask.Set(index);
-    }
+    });
 }
 
 }  // namespace KaSel
