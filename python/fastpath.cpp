@@ -46,19 +46,7 @@ bool ParseArguments(PyObject* args, Kamol::KaMolBase** mol, std::string* text) {
     PyObject* textObj = nullptr;
     if (!PyArg_UnpackTuple(args, "select", 2, 2, &molObj, &textObj)) return false;
     *mol = MoleculeFromObject(molObj);
-    if (!*mol) return false;
-    if (!PyUnicode_Check(textObj)) {
-        PyErr_SetString(PyExc_TypeError, "selection text must be str");
-        return false;
-    }
-    PyObject* bytes = PyUnicode_AsUTF8String(textObj);
-    if (!bytes) return false;
-    char* data = nullptr;
-    Py_ssize_t size = 0;
-    PyBytes_AsStringAndSize(bytes, &data, &size);
-    text->assign(data, static_cast<size_t>(size));
-    Py_DECREF(bytes);
-    return true;
+    return *mol && fastpath::SelectionText(textObj, text);
 }
 
 bool Evaluate(Kamol::KaMolBase& mol, const std::string& text, std::vector<unsigned int>* out) {
@@ -160,17 +148,8 @@ PyObject* Segments(PyObject*, PyObject* arg) {
 // parse_failure(text) -> None for text the grammar accepts, else (byte
 // offset of the furthest point it reached, quoting hint or "").
 PyObject* ParseFailure(PyObject*, PyObject* arg) {
-    if (!PyUnicode_Check(arg)) {
-        PyErr_SetString(PyExc_TypeError, "selection text must be str");
-        return nullptr;
-    }
-    PyObject* bytes = PyUnicode_AsUTF8String(arg);
-    if (!bytes) return nullptr;
-    char* data = nullptr;
-    Py_ssize_t size = 0;
-    PyBytes_AsStringAndSize(bytes, &data, &size);
-    const std::string text(data, static_cast<size_t>(size));
-    Py_DECREF(bytes);
+    std::string text;
+    if (!fastpath::SelectionText(arg, &text)) return nullptr;
     std::optional<KaSel::ParseFailure> failure;
     if (!Guarded([&] { failure = KaSel::ParseFailurePosition(text); })) return nullptr;
     if (!failure) Py_RETURN_NONE;

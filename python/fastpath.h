@@ -24,6 +24,10 @@ void* ProxyPointer(PyObject* obj, const char* module, const char* className, PyO
 // The native molecule of a lumora.kamol molecule proxy, or null with TypeError set.
 Kamol::KaMolBase* MoleculeFromObject(PyObject* obj);
 
+// The UTF-8 bytes of a selection text given as str; false with TypeError set
+// for any other object.
+bool SelectionText(PyObject* obj, std::string* text);
+
 // Runs `work`, translating native exceptions as the main module does.
 template <class Work>
 bool Guarded(Work&& work) {

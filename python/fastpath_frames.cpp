@@ -24,14 +24,8 @@ PyObject* FrameSelector(PyObject*, PyObject* args) {
     if (!PyArg_UnpackTuple(args, "frame_selector", 2, 2, &molObj, &textObj)) return nullptr;
     Kamol::KaMolBase* mol = MoleculeFromObject(molObj);
     if (!mol) return nullptr;
-    if (!PyUnicode_Check(textObj)) {
-        PyErr_SetString(PyExc_TypeError, "selection text must be str");
-        return nullptr;
-    }
-    PyObject* bytes = PyUnicode_AsUTF8String(textObj);
-    if (!bytes) return nullptr;
-    const std::string text(PyBytes_AsString(bytes), size_t(PyBytes_Size(bytes)));
-    Py_DECREF(bytes);
+    std::string text;
+    if (!fastpath::SelectionText(textObj, &text)) return nullptr;
     std::unique_ptr<KaSel::FrameSelect> selector;
     if (!Guarded([&] { selector = std::make_unique<KaSel::FrameSelect>(*mol, KaSel::KaSelection::Parse(text)); }))
         return nullptr;

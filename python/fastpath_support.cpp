@@ -29,6 +29,21 @@ void* ProxyPointer(PyObject* obj, const char* module, const char* className, PyO
     return *classCache ? KaPy::InstancePointer(obj, *classCache) : nullptr;
 }
 
+bool SelectionText(PyObject* obj, std::string* text) {
+    if (!PyUnicode_Check(obj)) {
+        PyErr_SetString(PyExc_TypeError, "selection text must be str");
+        return false;
+    }
+    PyObject* bytes = PyUnicode_AsUTF8String(obj);
+    if (!bytes) return false;
+    char* data = nullptr;
+    Py_ssize_t size = 0;
+    PyBytes_AsStringAndSize(bytes, &data, &size);
+    text->assign(data, static_cast<size_t>(size));
+    Py_DECREF(bytes);
+    return true;
+}
+
 Kamol::KaMolBase* MoleculeFromObject(PyObject* obj) {
     if (obj == Py_None) {
         PyErr_SetString(PyExc_TypeError, "Null reference.");

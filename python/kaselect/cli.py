@@ -131,6 +131,15 @@ def file_error(action: str, path: str, error: Exception) -> str:
     return f"kaselect: cannot {action} {path}: {fault_of(path, error)}"
 
 
+def read_structure(path: str, fmt: int | None, kamol: ModuleType) -> KaMolBase | None:
+    """The structure at `path`, or None after printing the one-line error."""
+    try:
+        return kamol.ReadMolecule(path, fmt or 0)
+    except (OSError, ValueError, RuntimeError) as error:
+        print(file_error("read", path, error), file=sys.stderr)
+        return None
+
+
 def write_subset(mol: KaMolBase, selected: object, path: str, kamol: ModuleType) -> None:
     """Writes the selected atoms of `mol` (a _fastpath.indices owner; with
     residues, coordinates and the bonds among them) to `path`, format from the
@@ -228,10 +237,8 @@ def main(argv: Sequence[str] | None = None) -> int:
     except (ValueError, RuntimeError) as error:
         report_selection_error(args.selection, error, sys.stderr)
         return EXIT_SELECTION
-    try:
-        mol = kamol.ReadMolecule(args.structure, args.format or 0)
-    except (OSError, ValueError, RuntimeError) as error:
-        print(file_error("read", args.structure, error), file=sys.stderr)
+    mol = read_structure(args.structure, args.format, kamol)
+    if mol is None:
         return EXIT_IO
 
     if args.periodic:

@@ -13,7 +13,7 @@ import os
 import sys
 from typing import TYPE_CHECKING
 
-from .cli import EXIT_IO, EXIT_OK, EXIT_SELECTION, file_error, read_format
+from .cli import EXIT_IO, EXIT_OK, EXIT_SELECTION, file_error, read_format, read_structure
 from .views import SUFFIXES
 
 if TYPE_CHECKING:
@@ -49,12 +49,10 @@ def main(argv: Sequence[str]) -> int:
     try:
         selections = [kaselect.KaSelection.Parse(text) for text in args.selections]
     except (ValueError, RuntimeError) as error:
-        print(f"kaselect: {error}", file=sys.stderr)
+        print(f"kaselect: {error}", file=sys.stderr)  # one line: the parser's message
         return EXIT_SELECTION
-    try:
-        mol = kamol.ReadMolecule(args.structure, args.format or 0)
-    except (OSError, ValueError, RuntimeError) as error:
-        print(file_error("read", args.structure, error), file=sys.stderr)
+    mol = read_structure(args.structure, args.format, kamol)
+    if mol is None:
         return EXIT_IO
     try:
         View(mol, selections, structure_path=args.structure, structure_format=args.format or 0).save(args.output)
