@@ -31,7 +31,7 @@ PYPI_BUILD := "scikit-build-core>=1.1" "swig>=4.4.1,<4.5"
 CPP_BUILD := build/cpp
 ASAN_BUILD := build/asan
 
-.PHONY: install deps venv package test test-cpp test-asan test-python sdist wheel test-wheel demo bench bench-venv bench-peers bench-batch bench-frames bench-cli clean mutants stats
+.PHONY: install deps venv package test test-cpp test-asan test-python sdist wheel test-wheel demo bench bench-venv bench-peers bench-batch bench-frames bench-water bench-cli clean mutants stats
 
 install: deps package
 
@@ -125,7 +125,7 @@ bench: install
 	cmake -S . -B build/bench -DKASELECT_BENCH=ON -DCMAKE_BUILD_TYPE=Release >/dev/null
 	cmake --build build/bench -j$(JOBS)
 	@for b in build/bench/bench/bench_*; do [ -x "$$b" ] && { echo "== $$b"; "$$b"; }; done
-	$(MAKE) bench-peers bench-batch bench-frames bench-cli
+	$(MAKE) bench-peers bench-water bench-batch bench-frames bench-cli
 
 # kaselect beside other selection engines, in a venv of its own so that their
 # dependencies stay out of the test venv; BENCH_ARGS=--quick for a short run.
@@ -161,6 +161,11 @@ bench-cli: bench-venv
 # gemmi, MDAnalysis and RDKit; BENCH_ARGS="--only-periodic" for the box alone.
 bench-frames: bench-venv
 	$(BPY) bench/frames.py $(BENCH_ARGS)
+
+# Distance rows against every water, beside MDAnalysis, on two systems of
+# about a million atoms (one of them mostly water).
+bench-water: bench-venv
+	$(BPY) bench/water_rows.py
 
 # libFuzzer targets, built with clang in a build directory of their own; each
 # runs for FUZZ_SECONDS in turn on a scratch copy of its seed corpus
