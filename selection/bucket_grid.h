@@ -9,6 +9,10 @@
 #include <cstdint>
 #include <vector>
 
+#include "molecule/molecule.h"
+#include "selection/atom_mask.h"
+#include "selection/spatial_index.h"
+
 namespace KaSel {
 
 // Cell width for a radius: slightly above its magnitude, so that rounding in
@@ -158,5 +162,27 @@ private:
     std::vector<uint32_t> ids_;
     std::vector<uint8_t> near_;
 };
+
+// Sets the mask entry of every live atom, not set yet, whose squared
+// distance from some point of `grid` is strictly below radius * radius (the
+// float test). `place(p)` sees each atom's position first: it may move it
+// (into a periodic box) and returns false for an atom that is within
+// nothing. Entries beyond the mask's size are skipped.
+template <class Place>
+void MarkAtomsNearGrid(const Kamol::KaMolBase& molecule, const BucketGrid& grid, float radius, AtomMask& mask,
+                       Place&& place) {
+    const float squaredRadius = radius * radius;
+    const uint32_t limit = mask.Size();
+    const std::vector<float>& coords = molecule.CoordTable();
+    for (uint32_t index : molecule.Columns().live) {
+        if (index >= limit) break;  // ascending: no later atom fits the mask
+        if (mask.Test(index)) continue;
+        float p[3];
+        Kamol::ReadCoords(coords, index, p);
+        if (place(p) &&
+            grid.VisitNeighbourhood(p, radius, [&](const float* q, uint32_t) { return SquaredDistance(p, q) < squaredRadius; }))
+            mask.Set(index);
+    }
+}
 
 }  // namespace KaSel

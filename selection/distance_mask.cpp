@@ -48,7 +48,6 @@ std::shared_ptr<const BucketGrid> BuildAtomGrid(const Kamol::KaMolBase& molecule
 void MarkWithinBySources(const Kamol::KaMolBase& molecule, const SourcePoints& sources, float radius, AtomMask& mask) {
     const float squaredRadius = radius * radius;
     if (sources.atoms.empty() || !(squaredRadius > 0.0f)) return;
-    const uint32_t limit = mask.Size();
     const std::vector<uint32_t>& live = molecule.Columns().live;
     BucketGrid grid(sources.xyz.data(), sources.atoms.data(), sources.atoms.size(), CellFor(radius),
                     std::max<size_t>(4096, 4 * sources.atoms.size() + live.size()));
@@ -56,15 +55,8 @@ void MarkWithinBySources(const Kamol::KaMolBase& molecule, const SourcePoints& s
     // A source is at distance 0 from itself, below any positive squared
     // radius (its coordinates are finite).
     for (uint32_t index : sources.atoms) mask.Set(index);
-    const std::vector<float>& coords = molecule.CoordTable();
-    for (uint32_t index : live) {
-        if (index >= limit) break;  // ascending: no later atom fits the mask
-        if (mask.Test(index)) continue;
-        float p[3];
-        Kamol::ReadCoords(coords, index, p);
-        if (grid.VisitNeighbourhood(p, radius, [&](const float* q, uint32_t) { return SquaredDistance(p, q) < squaredRadius; }))
-            mask.Set(index);
-    }
+    // A non-finite position is in no cell: the grid turns it away.
+    MarkAtomsNearGrid(molecule, grid, radius, mask, [](float*) { return true; });
 }
 
 void MarkWithinByAtoms(const Kamol::KaMolBase& molecule, const BucketGrid& atomGrid, const SourcePoints& sources,

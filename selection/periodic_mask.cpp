@@ -124,24 +124,16 @@ SourcePoints SourceImages(const Box& box, const SourcePoints& sources, float rad
 // and a grid as coarse as the atom grid is cheaper to build.
 void MarkByImageGrid(const Box& box, const Kamol::KaMolBase& molecule, const SourcePoints& images, float radius,
                      bool fewImages, AtomMask& mask) {
-    const float squaredRadius = radius * radius;
-    const std::vector<uint32_t>& live = molecule.Columns().live;
+    const size_t atoms = molecule.Columns().live.size();
     BucketGrid grid(images.xyz.data(), images.atoms.data(), images.atoms.size(), CellFor(radius),
-                    std::max<size_t>(4096, fewImages ? 4 * images.atoms.size() + live.size() : 2 * images.atoms.size()));
+                    std::max<size_t>(4096, fewImages ? 4 * images.atoms.size() + atoms : 2 * images.atoms.size()));
     if (fewImages) grid.MarkNearCells();
-    const uint32_t limit = mask.Size();
-    const std::vector<float>& coords = molecule.CoordTable();
-    for (uint32_t index : live) {
-        if (index >= limit) break;  // ascending: no later atom fits the mask
-        if (mask.Test(index)) continue;
-        float p[3];
-        Kamol::ReadCoords(coords, index, p);
-        if (!IsFinitePoint(p)) continue;
+    MarkAtomsNearGrid(molecule, grid, radius, mask, [&](float* p) {
+        if (!IsFinitePoint(p)) return false;
         double fractional[3];
         box.Wrap(p, p, fractional);
-        if (grid.VisitNeighbourhood(p, radius, [&](const float* q, uint32_t) { return SquaredDistance(p, q) < squaredRadius; }))
-            mask.Set(index);
-    }
+        return true;
+    });
 }
 
 // Each image asks a grid of all atoms, brought into the box, around it:
