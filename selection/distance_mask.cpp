@@ -65,17 +65,25 @@ void MarkWithinByAtoms(const Kamol::KaMolBase& molecule, const BucketGrid& atomG
     if (sources.atoms.empty() || !(squaredRadius > 0.0f)) return;
     const std::vector<uint32_t>& live = molecule.Columns().live;
     if (sources.atoms.size() * 2 <= live.size()) {
-        // Each source marks the atoms around it. The sources are taken in the
-        // grid's order (they are among its points), so that one source's cells
-        // are still in cache for the next.
-        AtomMask isSource(molecule.IndexLimit());
-        for (uint32_t index : sources.atoms) isSource.Set(index);
-        atomGrid.ForEachPoint([&](const float* p, uint32_t source) {
-            if (!isSource.Test(source)) return;
+        // Each source marks the atoms around it.
+        auto markAround = [&](const float* p) {
             atomGrid.VisitNeighbourhood(p, radius, [&](const float* q, uint32_t atom) {
                 if (!mask.Test(atom) && SquaredDistance(p, q) < squaredRadius) mask.Set(atom);
                 return false;
             });
+        };
+        // A few sources are taken as they come: walking the whole grid to
+        // find them would cost more than their queries.
+        if (sources.atoms.size() * 64 < live.size()) {
+            for (size_t i = 0; i < sources.atoms.size(); ++i) markAround(&sources.xyz[3 * i]);
+            return;
+        }
+        // Many are taken in the grid's order (they are among its points), so
+        // that one source's cells are still in cache for the next.
+        AtomMask isSource(molecule.IndexLimit());
+        for (uint32_t index : sources.atoms) isSource.Set(index);
+        atomGrid.ForEachPoint([&](const float* p, uint32_t source) {
+            if (isSource.Test(source)) markAround(p);
         });
         return;
     }
