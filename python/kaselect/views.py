@@ -53,11 +53,11 @@ class ViewError(ValueError):
 def _molstar_files() -> tuple[str, str, str, str]:
     """(JavaScript, CSS, licence, version) of the Mol* build shipped in molstar-cli.
     The package is located without importing it."""
-    spec = find_spec("molstar_cli")
-    if spec is None or not spec.submodule_search_locations:
+    package = find_spec("molstar_cli")
+    if package is None or not package.submodule_search_locations:
         raise ViewError("an .html view needs the Mol* viewer: pip install 'kaselect[view]' "
                         f"({_MOLSTAR_PACKAGE}=={_MOLSTAR_VERSION})")
-    root = os.path.join(list(spec.submodule_search_locations)[0], "static", "molstar")
+    root = os.path.join(list(package.submodule_search_locations)[0], "static", "molstar")
 
     def read(name: str) -> str:
         with open(os.path.join(root, name), encoding="utf-8") as f:
@@ -249,10 +249,10 @@ class View:
                  "cartoon", "hide atoms", "color lightgray"]
         cols = columns(self.mol, ["index", "name", "resid", "icode", "chain"])
         for k, s in enumerate(self.selected, 1):
-            spec = chimerax_spec(cols, s.indices)
+            atoms = chimerax_atoms(cols, s.indices)
             lines.append(f"# sel{k}: {s.text} ({len(s.indices)} atoms)")
-            lines.append(f"name sel{k} {spec}" if spec else f"# sel{k} selects no atom")
-            if spec:
+            lines.append(f"name sel{k} {atoms}" if atoms else f"# sel{k} selects no atom")
+            if atoms:
                 lines += [f"show sel{k} atoms", f"style sel{k} ball",
                           f"color sel{k} {COLOURS[(k - 1) % len(COLOURS)]}"]
         if self.selected[0].indices.size:
@@ -296,8 +296,8 @@ def view(mol: KaMolBase, *selections: str | KaSelection) -> View:
     return View(mol, selections)
 
 
-def chimerax_spec(cols: dict[str, NDArray[numpy.generic]], indices: NDArray[numpy.uint32]) -> str:
-    """ChimeraX atom spec of the atoms `indices`, one /CHAIN:NUMBER@NAMES term
+def chimerax_atoms(cols: dict[str, NDArray[numpy.generic]], indices: NDArray[numpy.uint32]) -> str:
+    """The ChimeraX atom list naming the atoms `indices`, one /CHAIN:NUMBER@NAMES term
     per residue run; `cols` are columns() of the molecule with index, name,
     resid, icode and chain. A blank chain leaves the chain out."""
     import numpy

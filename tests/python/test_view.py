@@ -1,5 +1,5 @@
 """kaselect view: the page in a real browser, the PyMOL script in PyMOL, the
-ChimeraX script by its atom specs, and the failures."""
+ChimeraX script by its atom lists, and the failures."""
 import html
 import json
 import os
@@ -109,10 +109,10 @@ def test_script_of_a_molecule_from_no_file_loads_the_mmcif_written_beside_it(tmp
     np.testing.assert_allclose(got, kaselect.get_coords(mol)[rows], atol=1e-3)
 
 
-def parse_chimerax(spec):
-    """The (chain, number, insert code, name) atoms of a /CHAIN:NUMBER@NAMES | ... spec."""
+def parse_chimerax(text):
+    """The (chain, number, insert code, name) atoms of a /CHAIN:NUMBER@NAMES | ... list."""
     atoms = set()
-    for term in spec.split(" | ") if spec else []:
+    for term in text.split(" | ") if text else []:
         chain, number, icode, names = re.fullmatch(r"(?:/(\S+?))?:(-?\d+)([A-Za-z]?)@(.+)", term).groups()
         atoms |= {(chain or "", int(number), icode, n) for n in names.split(",")}
     return atoms
