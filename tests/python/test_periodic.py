@@ -55,9 +55,8 @@ def test_set_cell_takes_sequences_and_arrays(given):
 @pytest.mark.parametrize("bad, error, words", [
     ((50, 60, 70, 90, 90), ValueError, "six numbers"), (np.ones((1, 6)), ValueError, "shape (1, 6)"),
     ("506070", TypeError, "sequence"), ((50, 60, "70", 90, 90, 90), TypeError, "numbers"),
-    (5.0, TypeError, "sequence"), ((0, 60, 70, 90, 90, 90), ValueError, "length a"),
-    ((50, 60, float("inf"), 90, 90, 90), ValueError, "length c"),
-    ((50, 60, 70, 90, 180, 90), ValueError, "angle beta"), ((50, 60, 70, 30, 30, 90), ValueError, "no box"),
+    (5.0, TypeError, "sequence"),
+    ((0, 60, 70, 90, 90, 90), ValueError, "length a"),  # which cells are boxes: the C++ tests
 ])
 def test_bad_cells_raise_and_change_nothing(bad, error, words):
     mol = kamol.ReadMolecule(str(DATA / "pept.pdb"))
